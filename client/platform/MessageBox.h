@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace quillon {
+
+enum class MsgButtons { OK, YesNo };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgAnswer { OK, Yes, No };
+
+struct MsgBoxRequest {
+    QString text;
+    MsgButtons buttons = MsgButtons::OK;
+    QString title;  // empty: the program's own title
+    MsgIcon icon = MsgIcon::None;
+};
+
+// Every message box of the program goes through here. A test installs a handler that
+// records the request and answers it, so no real modal box is ever created under test.
+MsgAnswer MsgBox(const MsgBoxRequest& request, QWidget* parent = nullptr);
+MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::OK,
+                 const QString& title = QString(), MsgIcon icon = MsgIcon::None);
+
+using MsgBoxHandler = std::function<MsgAnswer(const MsgBoxRequest&)>;
+// Installs a handler; an empty handler restores the real message box.
+void setMsgBoxHandler(MsgBoxHandler handler);
+
+// The title a box shows when the request names none.
+QString programTitle();
+
+}  // namespace quillon
