@@ -1,0 +1,9 @@
+#include "login/ProgramFlags.h"
+
+namespace quillon {
+
+bool bLoggedIn = false;
+bool bSaveLogin = false;
+bool bExiting = false;
+
+}  // namespace quillon
