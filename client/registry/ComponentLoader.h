@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace hivekit {
+struct GUID;
+}
+
+namespace quillon {
+
+// Finds and opens Hivekit's shared library and creates its objects by class identifier,
+// the way the component system would: DllGetClassObject hands out the class factory, the
+// factory creates the object. Failures throw ClientError; nothing here aborts.
+class ComponentLoader {
+  public:
+    // Where the library is looked for, in order: beside the program, then the bare file
+    // name (the system's library path).
+    static QStringList candidatePaths();
+
+    // Opens the first candidate that loads; the handle is kept for the life of the process.
+    static void* library();
+
+    // Creates an object of class `clsid` and returns its interface `iid` (a reference the
+    // caller releases).
+    static void* createObject(const hivekit::GUID& clsid, const hivekit::GUID& iid);
+
+    // Opens one of `candidates` (tests use this to try a folder without the library).
+    static void* openLibrary(const QStringList& candidates);
+    static void* createObjectFrom(void* library, const hivekit::GUID& clsid,
+                                  const hivekit::GUID& iid);
+};
+
+}  // namespace quillon
