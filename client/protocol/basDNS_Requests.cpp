@@ -1,0 +1,173 @@
+#include <exception>
+#include <functional>
+#include <optional>
+
+#include "login/clsUser.h"
+#include "platform/MessageBox.h"
+#include "protocol/MainWindowLink.h"
+#include "protocol/Transfer.h"
+#include "protocol/basDNS.h"
+
+namespace quillon {
+
+namespace {
+
+const QString kSuccess = QStringLiteral("SUCCESS");
+const QString kRecordDelete = QStringLiteral("RECORDDELETE");
+const QString kRecordsTag = QStringLiteral("DomainUserRecords:");
+
+// Runs one step of a procedure that skips its errors statement by statement.
+template <typename Step>
+void skipErrors(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+        // The step is passed over; the next one runs.
+    }
+}
+
+// Sends a request through the program's transfer; a failed transfer gives no reply.
+std::optional<QString> send(const QString& query) {
+    const TransferReply reply = serviceTransfer().OpenURL(sServiceURL + query);
+    if (!reply.ok) {
+        return std::nullopt;
+    }
+    return reply.body;
+}
+
+// A success switches the status (and the tray icon) back to connected only when the label shows
+// the not-connected colour; a success while it is green changes nothing visible.
+void markConnected() {
+    if (MainStatusColour() == kStatusColourNotConnected) {
+        MainSysTrayIcon(true);
+        SetMainStatus(QString::fromLatin1(kStatusConnected), kStatusColourConnected);
+    }
+}
+
+void markNotConnected() {
+    MainSysTrayIcon(false);
+    SetMainStatus(QString::fromLatin1(kStatusNotConnected), kStatusColourNotConnected);
+}
+
+// Enables the main window again when an update request ends, on every path.
+class DisabledMainWindow {
+  public:
+    DisabledMainWindow() { SetMainEnabled(false); }
+    ~DisabledMainWindow() {
+        skipErrors([] { SetMainEnabled(true); });
+    }
+    DisabledMainWindow(const DisabledMainWindow&) = delete;
+    DisabledMainWindow& operator=(const DisabledMainWindow&) = delete;
+};
+
+// The texts of one update request's two outcomes.
+struct Outcome {
+    QString successText;
+    QString failurePrefix;  // followed by the value of "Error:"
+    QString failureTitle;
+};
+
+// The shared body of the two update requests, from sending the query to the result.
+bool runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
+               const std::function<void(const QString&)>& onSuccess) {
+    const std::optional<QString> reply = send(query);
+    if (!reply) {
+        return false;  // a failed transfer: nothing shown, nothing changed
+    }
+    if (reply->contains(kSuccess)) {
+        markConnected();
+        onSuccess(*reply);
+        if (showMessage) {
+            MsgBox(outcome.successText, MsgButtons::OK, QStringLiteral("Corvane"), MsgIcon::None);
+        }
+        return true;
+    }
+    if (showMessage) {
+        MsgBox(outcome.failurePrefix + GetReplyValue(*reply, QStringLiteral("Error:")),
+               MsgButtons::OK, outcome.failureTitle);
+    }
+    markNotConnected();
+    return false;
+}
+
+}  // namespace
+
+QString GetIPAddress() {
+    QString reply;
+    QString result;
+    skipErrors([&] { reply = send(GetIPAddressQuery(objUser().sUsername)).value_or(QString()); });
+    if (reply.contains(kSuccess)) {
+        skipErrors(markConnected);
+        skipErrors([&] { result = GetReplyValue(reply, QStringLiteral("IPAddress:")); });
+        skipErrors([&] { objUser().sDomainUserRecords = GetReplyValue(reply, kRecordsTag); });
+    } else {
+        skipErrors([] { MainSysTrayIcon(false); });
+        skipErrors([] {
+            SetMainStatus(QString::fromLatin1(kStatusNotConnected), kStatusColourNotConnected);
+        });
+    }
+    return result;
+}
+
+bool DNSTickler(const QString& domain, QString& name, const QString& command,
+                const QString& recordType, const QString& address, bool showMessage,
+                int trackAutoIP) {
+    try {
+        DisabledMainWindow disabled;
+        if (name.isEmpty()) {
+            name = QStringLiteral("@");
+        }
+        clsUser& user = objUser();
+        const bool removing = command == kRecordDelete;
+        const Outcome outcome{QStringLiteral("Transaction Complete:\nIP ") +
+                                  (removing ? QStringLiteral("Removed") : QStringLiteral("Set")) +
+                                  QStringLiteral(" for Name:") + name +
+                                  QStringLiteral(" IPAddress:") + address,
+                              QStringLiteral("Could not ") +
+                                  (removing ? QStringLiteral("Remove") : QStringLiteral("Set")) +
+                                  QStringLiteral(" IP.  "),
+                              QString()};
+        const QString query = DNSTicklerQuery(user.sUsername, user.sPassword, name, domain, command,
+                                              recordType, address);
+        return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
+            user.sIPAddress = address;
+            user.sDomainUserRecords = GetReplyValue(reply, kRecordsTag);
+            if (!user.bCorvaneOnly) {
+                UpdateAutoIPEntry(domain, name, command, recordType, address, trackAutoIP);
+            }
+        });
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool DNSTicklerAdvanced(const QString& domain, QString& name, const QString& command,
+                        const QString& recordType, const QString& address, bool showMessage) {
+    try {
+        DisabledMainWindow disabled;
+        if (name.isEmpty()) {
+            name = QStringLiteral("@");
+        }
+        clsUser& user = objUser();
+        const bool removing = command == kRecordDelete;
+        const QString fullName =
+            name + QLatin1Char('.') + user.sUsername + QLatin1Char('.') + domain;
+        const Outcome outcome{QStringLiteral("Transaction Complete:\n") + fullName +
+                                  QLatin1Char(' ') +
+                                  (removing ? QStringLiteral("Removed") : QStringLiteral("Set")),
+                              QStringLiteral("Could not ") +
+                                  (removing ? QStringLiteral("Remove ") : QStringLiteral("Set ")) +
+                                  fullName + QLatin1Char(' '),
+                              QStringLiteral("Corvane")};
+        const QString query = DNSTicklerAdvancedQuery(user.sUsername, user.sPassword, name, domain,
+                                                      command, recordType, address);
+        return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
+            user.sIPAddress = address;
+            user.sDomainUserRecords = GetReplyValue(reply, kRecordsTag);
+        });
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace quillon

@@ -1,0 +1,103 @@
+#include <QComboBox>
+#include <QStringView>
+
+#include "protocol/basDNS.h"
+
+namespace quillon {
+
+namespace {
+
+// Leading and trailing spaces removed; tabs and line breaks are kept.
+QStringView trimSpaces(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ') {
+        ++begin;
+    }
+    while (end > begin && text[end - 1] == u' ') {
+        --end;
+    }
+    return text.sliced(begin, end - begin);
+}
+
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+}  // namespace
+
+QString TrimNull(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        return QString();
+    }
+    if (value.typeId() == QMetaType::QString) {
+        const QString& text = *static_cast<const QString*>(value.constData());
+        return trimSpaces(text).toString();
+    }
+    return trimSpaces(value.toString()).toString();
+}
+
+QString GetReplyValue(const QString& reply, const QString& tag) {
+    if (tag.isEmpty()) {
+        return QString();
+    }
+    const qsizetype at = reply.indexOf(tag, 0, Qt::CaseSensitive);
+    if (at < 0) {
+        return QString();
+    }
+    const QStringView rest = QStringView(reply).sliced(at + tag.size());
+    const qsizetype close = rest.indexOf(u"</p", 0, Qt::CaseSensitive);
+    return trimSpaces(close < 0 ? rest : rest.first(close)).toString();
+}
+
+void FillComboFromList(QComboBox* combo, const QString& list) {
+    if (combo == nullptr) {
+        return;
+    }
+    combo->clear();
+    if (list.isEmpty()) {
+        return;
+    }
+    combo->addItems(list.split(QLatin1Char(','), Qt::KeepEmptyParts));
+}
+
+bool IsNumeric(const QString& text) {
+    const QStringView t = trimSpaces(text);
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+        ++i;
+    }
+    bool digits = false;
+    while (i < n && isAsciiDigit(t[i])) {
+        ++i;
+        digits = true;
+    }
+    if (i < n && t[i] == u'.') {
+        ++i;
+        while (i < n && isAsciiDigit(t[i])) {
+            ++i;
+            digits = true;
+        }
+    }
+    if (!digits) {
+        return false;
+    }
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+            ++i;
+        }
+        bool expDigits = false;
+        while (i < n && isAsciiDigit(t[i])) {
+            ++i;
+            expDigits = true;
+        }
+        if (!expDigits) {
+            return false;
+        }
+    }
+    return i == n;
+}
+
+}  // namespace quillon
