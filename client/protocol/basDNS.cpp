@@ -13,8 +13,24 @@ QString DefaultServiceURL() {
     return QStringLiteral("http://") + endpoints().updateHost + QStringLiteral("/dnslogin3.asp");
 }
 
+namespace {
+
+// Whether a "host[:port]" text names a port ("[::1]:80" does, "[::1]" does not).
+bool namesPort(const QString& host) {
+    const qsizetype bracket = host.lastIndexOf(QLatin1Char(']'));
+    return host.indexOf(QLatin1Char(':'), bracket < 0 ? 0 : bracket) >= 0;
+}
+
+}  // namespace
+
 QString PlainServiceURL(const QString& port) {
-    return QStringLiteral("http://") + endpoints().updateHost + QLatin1Char(':') + port +
+    const QString& host = endpoints().updateHost;
+    // A configured update host that names its own port (the demo's and the tests' corvane-sim)
+    // is reached on that port whatever the port list says.
+    if (namesPort(host)) {
+        return QStringLiteral("http://") + host + QStringLiteral("/dnslogin3.asp");
+    }
+    return QStringLiteral("http://") + host + QLatin1Char(':') + port +
            QStringLiteral("/dnslogin3.asp");
 }
 

@@ -25,6 +25,8 @@ extern QString sServiceURL;
 extern QString sAutoIPs;
 
 // The three forms of the service address, built from the endpoints in force (quillon::endpoints()).
+// When the update host names its own port ("127.0.0.1:8081", how the demo and the tests point the
+// client at corvane-sim), the plain form keeps that port and leaves out the port argument.
 QString DefaultServiceURL();  // "http://" + update host + "/dnslogin3.asp"
 QString PlainServiceURL(
     const QString& port);    // "http://" + update host + ":" + port + "/dnslogin3.asp"
