@@ -1,0 +1,130 @@
+#include "diagnostics/frmAbout.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "Version.h"
+#include "platform/Endpoints.h"
+#include "platform/PageOpener.h"
+#include "platform/Twips.h"
+#include "resources/PictureButton.h"
+#include "resources/Resources.h"
+
+namespace quillon {
+
+QPointer<frmAbout> frmAbout::instance_;
+
+namespace {
+// The window and its controls, in twips.
+constexpr int kWidth = 6000;
+constexpr int kHeight = 3420;
+}  // namespace
+
+frmAbout::frmAbout(QWidget* parent)
+    : QDialog(parent),
+      lblTitle_(new QLabel(this)),
+      Image1_(new QLabel(this)),
+      Label1_(new QLabel(this)),
+      cmdOK_(new PictureButton(this, QStringLiteral("cmdOK"), QStringLiteral("Label2"),
+                               QStringLiteral("Ok"))) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setWindowIcon(programIcon());
+    setFixedSize(twipsToPixels(kWidth), twipsToPixels(kHeight));
+
+    Image1_->setObjectName(QStringLiteral("Image1"));
+    Image1_->setGeometry(twipsRect(300, 300, 1440, 1440));
+    Image1_->setPixmap(LoadResPicture(QStringLiteral("Logo")));
+
+    lblTitle_->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle_->setGeometry(twipsRect(1980, 300, 3720, 1440));
+    lblTitle_->setTextFormat(Qt::PlainText);
+    lblTitle_->setWordWrap(true);
+    lblTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    Label1_->setObjectName(QStringLiteral("Label1"));
+    Label1_->setGeometry(twipsRect(300, 2040, 5400, 300));
+    Label1_->setAlignment(Qt::AlignCenter);
+    Label1_->setText(QStringLiteral("Click here to view the Corvane Terms of Service"));
+    Label1_->setStyleSheet(
+        QStringLiteral("QLabel { color: #0645ad; text-decoration: underline; }"));
+    Label1_->setCursor(handCursor());
+    Label1_->installEventFilter(this);
+
+    cmdOK_->setGeometryTwips((kWidth - 1200) / 2, 2640, 1200, 375);
+    connect(cmdOK_, &PictureButton::clicked, this, &frmAbout::cmdOK_Click);
+
+    // Only one at a time: the newest is the one the program finds.
+    instance_ = this;
+    connect(this, &QDialog::finished, this, [this] {
+        if (instance_ == this) {
+            instance_ = nullptr;
+        }
+    });
+    Form_Load();
+}
+
+frmAbout::~frmAbout() {
+    if (instance_ == this) {
+        instance_ = nullptr;
+    }
+}
+
+QString frmAbout::versionText(int major, int minor, int revision) {
+    return QStringLiteral("Corvane Dynamic DNS Version ") + QString::number(major) +
+           QLatin1Char('.') + QString::number(minor) + QStringLiteral(" Rev ") +
+           QString::number(revision);
+}
+
+void frmAbout::Form_Load() {
+    setWindowTitle(QStringLiteral("About Corvane DNS App"));
+    lblTitle_->setText(
+        versionText(QUILLON_VERSION_MAJOR, QUILLON_VERSION_MINOR, QUILLON_VERSION_REVISION) +
+        QLatin1Char('\n') +
+        QStringLiteral("Published by Corvane for the users of its DNS service.") +
+        QLatin1Char('\n') + QStringLiteral("Provided as is, without warranty of any kind."));
+}
+
+void frmAbout::Label1_Click() {
+    OpenPage(endpoints().webSite + QStringLiteral("/tos.asp"), this);
+}
+
+void frmAbout::cmdOK_Click() {
+    close();
+}
+
+bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label1_ && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            Label1_->rect().contains(mouse->position().toPoint())) {
+            Label1_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+frmAbout* frmAbout::loaded() {
+    return instance_.data();
+}
+
+void frmAbout::ShowAbout(QWidget* parent, bool modal) {
+    if (frmAbout* open = loaded()) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    auto* about = new frmAbout(parent);
+    if (modal) {
+        about->exec();  // deletes itself when closed
+    } else {
+        about->setModal(false);
+        about->show();
+    }
+}
+
+}  // namespace quillon
