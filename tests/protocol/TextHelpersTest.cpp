@@ -41,6 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // No closing "</p": the rest of the reply.
                       ReplyCase{"<p>X: tail ", "X:", "tail"},
                       ReplyCase{"<p>DNS LOGIN: SUCCESS </p>", "DNS LOGIN:", "SUCCESS"},
+                      // Near misses before the tag, and a tag that ends the reply.
+                      ReplyCase{"IPAddress IIPAddress: 3</p", "IPAddress:", "3"},
+                      ReplyCase{"<p>IPAddress:", "IPAddress:", ""},
+                      ReplyCase{"<p>X:a</", "X:", "a</"},
                       ReplyCase{"<p>N:J\xc3\xa9r\xc3\xb4me</p>", "N:", "J\xc3\xa9r\xc3\xb4me"}));
 
 TEST(TrimNull, NullEmptyAndValues) {
