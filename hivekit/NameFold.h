@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace hivekit {
+
+// Names of keys and values compare without regard to case, the way the registry compares
+// them: every letter folded to upper case, non-ASCII letters too (text is UTF-8). Bytes that
+// are not valid UTF-8 are kept as they are.
+std::string FoldName(std::string_view name);
+
+// True when the two names are equal without regard to case.
+bool SameName(std::string_view a, std::string_view b);
+
+// The number of characters (code points) of UTF-8 text; a stray byte counts as one.
+std::size_t CharacterCount(std::string_view text);
+
+}  // namespace hivekit

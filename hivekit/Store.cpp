@@ -1,0 +1,610 @@
+#include "Store.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "NameFold.h"
+
+namespace hivekit {
+
+namespace {
+
+struct RootEntry {
+    std::int32_t handle;
+    std::int64_t id;
+    const char* name;
+    const char* shortName;
+};
+
+constexpr RootEntry kRoots[] = {
+    {static_cast<std::int32_t>(0x80000000u), 1, "HKEY_CLASSES_ROOT", "HKCR"},
+    {static_cast<std::int32_t>(0x80000001u), 2, "HKEY_CURRENT_USER", "HKCU"},
+    {static_cast<std::int32_t>(0x80000002u), 3, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {static_cast<std::int32_t>(0x80000003u), 4, "HKEY_USERS", "HKU"},
+    {static_cast<std::int32_t>(0x80000005u), 6, "HKEY_CURRENT_CONFIG", "HKCC"},
+    {static_cast<std::int32_t>(0x80000006u), 7, "HKEY_DYN_DATA", "HKDD"},
+};
+
+const RootEntry* FindRoot(std::int32_t handle) {
+    for (const RootEntry& r : kRoots) {
+        if (r.handle == handle) {
+            return &r;
+        }
+    }
+    return nullptr;
+}
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS keys(
+  id INTEGER PRIMARY KEY,
+  parent INTEGER REFERENCES keys(id) ON DELETE CASCADE,
+  name TEXT NOT NULL,
+  folded TEXT NOT NULL);
+CREATE UNIQUE INDEX IF NOT EXISTS keys_by_name ON keys(parent, folded);
+CREATE TABLE IF NOT EXISTS vals(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
+  name TEXT NOT NULL,
+  folded TEXT NOT NULL,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  UNIQUE(key, folded));
+)sql";
+
+// Makes the folders of `path` that are missing, each private to the user.
+bool MakeFolders(const std::string& path) {
+    for (std::size_t pos = path.find('/', 1); pos != std::string::npos;
+         pos = path.find('/', pos + 1)) {
+        const std::string dir = path.substr(0, pos);
+        if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Creates the file with mode 0600 before SQLite sees it (the store holds a saved password),
+// refuses a symbolic link, and takes back group and other rights that someone added.
+bool PrepareFile(const std::string& path) {
+    if (!MakeFolders(path)) {
+        return false;
+    }
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        close(fd);
+        return true;
+    }
+    if (errno != EEXIST) {
+        return false;
+    }
+    fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        // An existing file we cannot read is reported by SQLite's own open.
+        return errno != ELOOP;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok && (st.st_mode & 077) != 0 && st.st_uid == geteuid()) {
+        fchmod(fd, st.st_mode & 0700);
+    }
+    close(fd);
+    return ok;
+}
+
+// Binds text as text and data as a blob; an empty one is bound as empty, never as NULL.
+void Bind(sqlite3_stmt* st, int index, std::string_view text) {
+    sqlite3_bind_text(st, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+}
+
+void BindBlob(sqlite3_stmt* st, int index, std::string_view data) {
+    if (data.empty()) {
+        sqlite3_bind_zeroblob(st, index, 0);
+    } else {
+        sqlite3_bind_blob(st, index, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
+    }
+}
+
+std::string ColumnText(sqlite3_stmt* st, int column) {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(st, column));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, column)))
+             : std::string();
+}
+
+// Resets a prepared statement when the step is over, whatever happened.
+class Reset {
+  public:
+    explicit Reset(sqlite3_stmt* st) : st_(st) {}
+    ~Reset() {
+        if (st_) {
+            sqlite3_reset(st_);
+            sqlite3_clear_bindings(st_);
+        }
+    }
+    Reset(const Reset&) = delete;
+    Reset& operator=(const Reset&) = delete;
+
+  private:
+    sqlite3_stmt* st_;
+};
+
+bool ValidKeyParts(const std::vector<std::string>& parts) {
+    for (const std::string& p : parts) {
+        if (p.find('\0') != std::string::npos || CharacterCount(p) > Store::kMaxKeyNameLength) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitKeyPath(std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos) {
+            end = path.size();
+        }
+        if (end > start) {
+            parts.emplace_back(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string Store::DefaultPath() {
+    if (const char* named = std::getenv("HIVEKIT_STORE"); named && *named) {
+        return named;
+    }
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.config";
+    } else {
+        return {};
+    }
+    return base + "/hivekit/registry.db";
+}
+
+bool Store::RootName(std::int32_t root, std::string& name) {
+    if (const RootEntry* r = FindRoot(root)) {
+        name = r->name;
+        return true;
+    }
+    return false;
+}
+
+bool Store::RootFromName(std::string_view name, std::int32_t& root) {
+    const std::string folded = FoldName(name);
+    for (const RootEntry& r : kRoots) {
+        if (folded == r.name || folded == r.shortName) {
+            root = r.handle;
+            return true;
+        }
+    }
+    return false;
+}
+
+Store::~Store() {
+    Disconnect();
+}
+
+void Store::Disconnect() {
+    for (auto& [sql, st] : statements_) {
+        sqlite3_finalize(st);
+    }
+    statements_.clear();
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    path_.clear();
+}
+
+long Store::Code(int sqliteCode) {
+    if (db_) {
+        lastError_ = sqlite3_errmsg(db_);
+    }
+    switch (sqliteCode & 0xFF) {
+        case SQLITE_OK:
+        case SQLITE_DONE:
+        case SQLITE_ROW:
+            return kStoreOk;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return kStoreBusy;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return kStoreAccessDenied;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return kStoreBadKey;
+        case SQLITE_CONSTRAINT:
+            return kStoreKeyDeleted;
+        case SQLITE_CANTOPEN:
+            return kStoreCannotOpen;
+        default:
+            return kStoreIoFailed;
+    }
+}
+
+sqlite3_stmt* Store::Prepare(const char* sql) {
+    auto it = statements_.find(sql);
+    if (it != statements_.end()) {
+        return it->second;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) {
+        lastError_ = sqlite3_errmsg(db_);
+        return nullptr;
+    }
+    statements_.emplace(sql, st);
+    return st;
+}
+
+long Store::Exec(const char* sql) {
+    return Code(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
+}
+
+long Store::Connect() {
+    const std::string path = DefaultPath();
+    if (db_ && path == path_) {
+        return kStoreOk;
+    }
+    Disconnect();
+    if (path.empty() || !PrepareFile(path)) {
+        lastError_ = "cannot create or open " + path;
+        return kStoreCannotOpen;
+    }
+    int rc = sqlite3_open_v2(path.c_str(), &db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK) {
+        const long code = Code(rc);
+        Disconnect();
+        return code;
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_extended_result_codes(db_, 1);
+    path_ = path;
+    const long code = PrepareSchema();
+    if (code != kStoreOk) {
+        Disconnect();
+    }
+    return code;
+}
+
+long Store::PrepareSchema() {
+    // A read-only store refuses the journal change; it is still read.
+    const bool readOnly = sqlite3_db_readonly(db_, "main") == 1;
+    sqlite3_stmt* st = nullptr;
+    if (!readOnly) {
+        int rc = sqlite3_prepare_v2(db_, "PRAGMA journal_mode=WAL", -1, &st, nullptr);
+        std::string mode;
+        if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
+            mode = ColumnText(st, 0);
+        } else {
+            rc = sqlite3_errcode(db_);
+        }
+        sqlite3_finalize(st);
+        if ((rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT) {
+            return Code(rc);
+        }
+        if (mode != "wal") {
+            // Where WAL is refused (some network file systems), a rollback journal does.
+            Exec("PRAGMA journal_mode=DELETE");
+        }
+    }
+    if (long code =
+            Exec("PRAGMA synchronous=FULL; PRAGMA secure_delete=ON; PRAGMA foreign_keys=ON");
+        code != kStoreOk) {
+        return code;
+    }
+    int version = -1;
+    if (sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+        version = sqlite3_column_int(st, 0);
+    }
+    const int rc = sqlite3_errcode(db_);
+    sqlite3_finalize(st);
+    if (version < 0) {
+        return Code(rc);
+    }
+    if (version > kSchemaVersion) {
+        lastError_ = "the store was written by a newer version of Hivekit";
+        return kStoreBadKey;
+    }
+    if (version == kSchemaVersion) {
+        return kStoreOk;
+    }
+    if (readOnly) {
+        return kStoreAccessDenied;
+    }
+    return Write([this]() -> long {
+        if (long code = Exec(kSchema); code != kStoreOk) {
+            return code;
+        }
+        for (const RootEntry& r : kRoots) {
+            sqlite3_stmt* ins =
+                Prepare("INSERT OR IGNORE INTO keys(id, parent, name, folded) VALUES(?,NULL,?,?)");
+            if (!ins) {
+                return kStoreIoFailed;
+            }
+            Reset reset(ins);
+            sqlite3_bind_int64(ins, 1, r.id);
+            Bind(ins, 2, r.name);
+            Bind(ins, 3, r.name);
+            if (int rc = sqlite3_step(ins); rc != SQLITE_DONE) {
+                return Code(rc);
+            }
+        }
+        return Exec("PRAGMA user_version=1");
+    });
+}
+
+template <class Body>
+long Store::Write(Body body) {
+    // A busy answer after the time-out gets one more try, so that two writers that met
+    // both get through.
+    long code = kStoreBusy;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        code = Exec("BEGIN IMMEDIATE");
+        if (code == kStoreBusy) {
+            continue;
+        }
+        if (code != kStoreOk) {
+            return code;
+        }
+        code = body();
+        if (code == kStoreOk) {
+            code = Exec("COMMIT");
+            if (code == kStoreOk) {
+                return code;
+            }
+        }
+        Exec("ROLLBACK");
+        if (code != kStoreBusy) {
+            return code;
+        }
+    }
+    return code;
+}
+
+long Store::ResolvePath(std::int64_t from, const std::vector<std::string>& parts,
+                        std::size_t& found, std::int64_t& keyId) {
+    keyId = from;
+    found = 0;
+    sqlite3_stmt* st = Prepare("SELECT id FROM keys WHERE parent = ? AND folded = ?");
+    if (!st) {
+        return kStoreIoFailed;
+    }
+    for (const std::string& part : parts) {
+        Reset reset(st);
+        sqlite3_bind_int64(st, 1, keyId);
+        Bind(st, 2, FoldName(part));
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE) {
+            return kStoreNotFound;
+        }
+        if (rc != SQLITE_ROW) {
+            return Code(rc);
+        }
+        keyId = sqlite3_column_int64(st, 0);
+        ++found;
+    }
+    return kStoreOk;
+}
+
+long Store::OpenKey(std::int32_t root, std::string_view path, std::int64_t& keyId) {
+    const RootEntry* r = FindRoot(root);
+    if (!r) {
+        return kStoreInvalidHandle;
+    }
+    const std::vector<std::string> parts = SplitKeyPath(path);
+    if (!ValidKeyParts(parts)) {
+        return kStoreBadPath;
+    }
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    std::size_t found = 0;
+    return ResolvePath(r->id, parts, found, keyId);
+}
+
+long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& keyId,
+                      int& disposition) {
+    const RootEntry* r = FindRoot(root);
+    if (!r) {
+        return kStoreInvalidHandle;
+    }
+    const std::vector<std::string> parts = SplitKeyPath(path);
+    if (parts.empty() || !ValidKeyParts(parts)) {
+        return kStoreBadPath;
+    }
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    // Most keys exist: look first, and take the write lock only to create.
+    std::size_t found = 0;
+    long code = ResolvePath(r->id, parts, found, keyId);
+    if (code == kStoreOk) {
+        disposition = 2;
+        return code;
+    }
+    if (code != kStoreNotFound) {
+        return code;
+    }
+    code = Write([&]() -> long {
+        long c = ResolvePath(r->id, parts, found, keyId);
+        if (c == kStoreOk) {
+            disposition = 2;
+            return c;
+        }
+        if (c != kStoreNotFound) {
+            return c;
+        }
+        sqlite3_stmt* ins = Prepare("INSERT INTO keys(parent, name, folded) VALUES(?,?,?)");
+        if (!ins) {
+            return kStoreIoFailed;
+        }
+        for (std::size_t i = found; i < parts.size(); ++i) {
+            Reset reset(ins);
+            sqlite3_bind_int64(ins, 1, keyId);
+            Bind(ins, 2, parts[i]);
+            Bind(ins, 3, FoldName(parts[i]));
+            if (int rc = sqlite3_step(ins); rc != SQLITE_DONE) {
+                return Code(rc);
+            }
+            keyId = sqlite3_last_insert_rowid(db_);
+        }
+        disposition = 1;
+        return kStoreOk;
+    });
+    return code;
+}
+
+long Store::DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::string_view subKey) {
+    const RootEntry* r = FindRoot(root);
+    if (!r) {
+        return kStoreInvalidHandle;
+    }
+    std::vector<std::string> parts = SplitKeyPath(parentPath);
+    const std::vector<std::string> sub = SplitKeyPath(subKey);
+    if (sub.empty()) {
+        // No sub-key named: never the current key itself.
+        return kStoreBadPath;
+    }
+    parts.insert(parts.end(), sub.begin(), sub.end());
+    if (!ValidKeyParts(parts)) {
+        return kStoreBadPath;
+    }
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    return Write([&]() -> long {
+        std::size_t found = 0;
+        std::int64_t keyId = 0;
+        if (long c = ResolvePath(r->id, parts, found, keyId); c != kStoreOk) {
+            return c;
+        }
+        sqlite3_stmt* del = Prepare(
+            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+            "SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) "
+            "DELETE FROM vals WHERE key IN tree");
+        sqlite3_stmt* delKeys = Prepare(
+            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+            "SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) "
+            "DELETE FROM keys WHERE id IN tree");
+        if (!del || !delKeys) {
+            return kStoreIoFailed;
+        }
+        for (sqlite3_stmt* st : {del, delKeys}) {
+            Reset reset(st);
+            sqlite3_bind_int64(st, 1, keyId);
+            if (int rc = sqlite3_step(st); rc != SQLITE_DONE) {
+                return Code(rc);
+            }
+        }
+        return kStoreOk;
+    });
+}
+
+long Store::ReadValues(std::int64_t keyId, std::vector<ValueRow>& rows) {
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    sqlite3_stmt* st = Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq");
+    if (!st) {
+        return kStoreIoFailed;
+    }
+    Reset reset(st);
+    sqlite3_bind_int64(st, 1, keyId);
+    rows.clear();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        rows.push_back({ColumnText(st, 0), sqlite3_column_int(st, 1), ColumnText(st, 2)});
+    }
+    return rc == SQLITE_DONE ? kStoreOk : Code(rc);
+}
+
+long Store::ReadSubKeys(std::int64_t keyId, std::vector<std::string>& names) {
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    sqlite3_stmt* st = Prepare("SELECT name FROM keys WHERE parent = ? ORDER BY folded");
+    if (!st) {
+        return kStoreIoFailed;
+    }
+    Reset reset(st);
+    sqlite3_bind_int64(st, 1, keyId);
+    names.clear();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        names.push_back(ColumnText(st, 0));
+    }
+    return rc == SQLITE_DONE ? kStoreOk : Code(rc);
+}
+
+long Store::SetValue(std::int64_t keyId, std::string_view name, std::int32_t type,
+                     std::string_view data) {
+    if (name.find('\0') != std::string_view::npos || CharacterCount(name) > kMaxValueNameLength) {
+        return kStoreInvalidParameter;
+    }
+    if (keyId == 0) {
+        return kStoreInvalidHandle;
+    }
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    return Write([&]() -> long {
+        sqlite3_stmt* st = Prepare(
+            "INSERT INTO vals(key, name, folded, type, data) VALUES(?,?,?,?,?) "
+            "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data");
+        if (!st) {
+            return kStoreIoFailed;
+        }
+        Reset reset(st);
+        sqlite3_bind_int64(st, 1, keyId);
+        Bind(st, 2, name);
+        Bind(st, 3, FoldName(name));
+        sqlite3_bind_int(st, 4, type);
+        BindBlob(st, 5, data);
+        const int rc = sqlite3_step(st);
+        return rc == SQLITE_DONE ? kStoreOk : Code(rc);
+    });
+}
+
+long Store::DeleteValue(std::int64_t keyId, std::string_view name) {
+    if (keyId == 0) {
+        return kStoreInvalidHandle;
+    }
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    return Write([&]() -> long {
+        sqlite3_stmt* st = Prepare("DELETE FROM vals WHERE key = ? AND folded = ?");
+        if (!st) {
+            return kStoreIoFailed;
+        }
+        Reset reset(st);
+        sqlite3_bind_int64(st, 1, keyId);
+        Bind(st, 2, FoldName(name));
+        const int rc = sqlite3_step(st);
+        if (rc != SQLITE_DONE) {
+            return Code(rc);
+        }
+        return sqlite3_changes(db_) > 0 ? kStoreOk : kStoreNotFound;
+    });
+}
+
+}  // namespace hivekit

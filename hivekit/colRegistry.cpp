@@ -1,0 +1,106 @@
+#include "colRegistry.h"
+
+#include <algorithm>
+
+#include "ComError.h"
+#include "NameFold.h"
+
+namespace hivekit {
+
+namespace {
+
+// The errors a collection raises, before the item lookup translates them.
+constexpr std::int32_t kErrKeyInUse = 457;
+constexpr std::int32_t kBytesBuffer = 513;
+
+}  // namespace
+
+std::shared_ptr<clsRegKeyData> colRegistry::Add(const std::string& Key, const std::string& Name,
+                                                std::int32_t Typ, const Var& Data) {
+    auto item = std::make_shared<clsRegKeyData>();
+    item->ItemKey = Key;
+    item->ItemName = Name;
+    item->SetDataType(static_cast<std::int16_t>(Typ));
+    switch (Typ) {
+        case 1:
+        case 2:
+        case 7:
+            item->SetStringValue(VarToString(Data));
+            break;
+        case 4:
+            item->SetLongValue(VarToLong(Data));
+            break;
+        case 3:
+            break;
+        default: {
+            const auto* bytes = std::get_if<Bytes>(&Data);
+            if (!bytes) {
+                throw ComError(kErrTypeMismatch, kComponentSource, "Type mismatch");
+            }
+            if (bytes->size() > kBytesBuffer) {
+                throw ComError(kErrSubscript, kComponentSource, "Subscript out of range");
+            }
+            // Elements 0 to the upper bound less one go to the buffer.
+            Bytes buffer(kBytesBuffer, 0);
+            std::copy(bytes->begin(),
+                      bytes->begin() +
+                          static_cast<std::ptrdiff_t>(bytes->empty() ? 0 : bytes->size() - 1),
+                      buffer.begin());
+            item->SetData(buffer);
+            break;
+        }
+    }
+    if (!Key.empty()) {
+        const std::string folded = FoldName(Key);
+        if (byKey_.count(folded)) {
+            throw ComError(kErrKeyInUse, kComponentSource,
+                           "This key is already associated with an element of this collection");
+        }
+        byKey_.emplace(folded, item);
+        items_.push_back(item);
+    }
+    return item;
+}
+
+std::size_t colRegistry::PositionOf(const Var& index) const {
+    if (const auto* s = std::get_if<std::string>(&index)) {
+        auto it = byKey_.find(FoldName(*s));
+        if (it == byKey_.end()) {
+            throw ComError(kCollectionError, kCollectionSource, "Name not Found in Current Key");
+        }
+        return static_cast<std::size_t>(std::find(items_.begin(), items_.end(), it->second) -
+                                        items_.begin());
+    }
+    if (IsNumber(index) || std::holds_alternative<bool>(index)) {
+        const std::int32_t position = VarToLong(index);
+        if (position < 1 || position > Count()) {
+            throw ComError(kCollectionError, kCollectionSource, "Invalid Index");
+        }
+        return static_cast<std::size_t>(position - 1);
+    }
+    throw ComError(kErrInvalidCall, kComponentSource, "Invalid procedure call or argument");
+}
+
+std::shared_ptr<clsRegKeyData> colRegistry::Item(const Var& index) const {
+    if (const auto* s = std::get_if<std::string>(&index)) {
+        auto it = byKey_.find(FoldName(*s));
+        if (it == byKey_.end()) {
+            throw ComError(kCollectionError, kCollectionSource, "Name not Found in Current Key");
+        }
+        return it->second;
+    }
+    return items_[PositionOf(index)];
+}
+
+void colRegistry::Remove(const Var& index) {
+    const std::size_t position = PositionOf(index);
+    byKey_.erase(FoldName(items_[position]->ItemKey));
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void colRegistry::Clear() {
+    items_.clear();
+    byKey_.clear();
+}
+
+}  // namespace hivekit
