@@ -1,0 +1,34 @@
+#pragma once
+
+// Control endpoints for tests. They answer only a loopback peer (403 otherwise) and are not
+// written to the request log. All are GET requests (POST is accepted too); values are
+// percent-decoded; success answers "OK" as text/plain, a bad argument 400.
+//
+//   GET /_sim/log                 text/plain: the service request lines received, oldest
+//                                 first, one per line ("\n"), each the path + "?" + the query
+//                                 exactly as it came, undecoded
+//   GET /_sim/log/clear           empties the request log
+//   GET /_sim/address?user=U&ip=A GetIPAddress and login report A for the user U (any case);
+//                                 an empty or missing ip reports the caller's address again
+//   GET /_sim/fault?kind=K&count=N&param=P
+//                                 queues a fault for each of the next N service requests
+//                                 (count defaults to 1); K is one of
+//                                   delay   - wait P milliseconds, then answer normally
+//                                   drop    - close the connection without answering
+//                                   garbage - answer 200 with a body that is not HTML and
+//                                             holds no field
+//                                   status  - answer with HTTP status P (400..599)
+//                                 faults queued by several calls are served in order
+//   GET /_sim/faults/clear        drops every queued fault
+
+namespace httplib {
+class Server;
+}
+
+namespace corvane_sim {
+
+class SimControl;
+
+void registerControlEndpoints(httplib::Server& server, SimControl& control);
+
+}  // namespace corvane_sim

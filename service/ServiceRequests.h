@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "Query.h"
+
+namespace corvane_sim {
+
+class Store;
+class SimControl;
+
+// What a service request needs besides its arguments.
+struct RequestContext {
+    Store& store;
+    SimControl& control;
+    std::string callerAddress;  // the peer's address, reported when no override is set
+    std::string today;          // yyyy-MM-dd; an account expiring today counts as expired
+};
+
+// Answers one request to the service paths (login, GetIPAddress, DNSTickler,
+// DNSTicklerAdvanced) with its HTML reply page.
+std::string answerServiceRequest(const Query& query, RequestContext& context);
+
+}  // namespace corvane_sim

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane_sim {
+
+enum class FaultKind { Delay, Drop, Garbage, Status };
+
+struct Fault {
+    FaultKind kind = FaultKind::Delay;
+    int param = 0;  // milliseconds for Delay, the HTTP status for Status
+};
+
+// The state that tests steer through the control endpoints: the log of service request
+// lines, the addresses reported to users, and the faults queued for the next requests.
+// Shared by all handler threads.
+class SimControl {
+  public:
+    void logRequest(const std::string& line);
+    std::vector<std::string> requestLog() const;
+    void clearLog();
+
+    // An empty address removes the user's override (the caller's address is reported again).
+    void setAddress(const std::string& username, const std::string& address);
+    std::optional<std::string> addressFor(const std::string& username) const;
+
+    // Queues `count` faults of one kind after those already queued.
+    void addFaults(Fault fault, int count);
+    void clearFaults();
+    // The fault for the service request that arrives now, if one is queued.
+    std::optional<Fault> takeFault();
+
+    // Sleeps for the delay unless the service is told to stop first.
+    void sleepUnlessStopping(std::chrono::milliseconds delay);
+    void stopping();
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    std::vector<std::string> log_;
+    std::map<std::string, std::string> addresses_;  // keyed by the lower-cased user name
+    std::deque<std::pair<Fault, int>> faults_;
+};
+
+}  // namespace corvane_sim

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace corvane_sim {
+
+struct Account {
+    std::string username;
+    std::string password;
+    std::string firstName;
+    std::string lastName;
+    std::string domains;         // comma-separated; empty for a sub-domain account
+    std::string subDomain;       // the service's shared sub-domain; empty for a domain account
+    std::string recordTypes;     // comma-separated
+    std::string expirationDate;  // yyyy-MM-dd
+    std::string userLevel;
+};
+
+struct DnsRecord {
+    std::string domain;
+    std::string type;
+    std::string name;
+    std::string address;
+};
+
+struct StoreError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Accounts and their DNS records in one SQLite file. Handlers run on several threads, so
+// every call takes the store's lock; each write is one statement or one transaction.
+class Store {
+  public:
+    explicit Store(const std::string& path);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // The account whose user name matches without regard to case.
+    std::optional<Account> findAccount(const std::string& username);
+
+    // The account's records in the order they were created.
+    std::vector<DnsRecord> records(const std::string& username);
+
+    enum class PutResult { Added, Repointed, OwnedByOther };
+    // Creates the record, or re-points the one with the same domain, type and name
+    // (compared without regard to case) when it belongs to the same account.
+    PutResult putRecord(const std::string& username, const DnsRecord& record);
+
+    // Removes the account's record with that domain, type and name; false when there is none.
+    bool deleteRecord(const std::string& username, const DnsRecord& record);
+
+    // Creates the account with its records when no account of that name exists; returns
+    // whether it was created. Used by the demo seed, so seeding twice adds nothing.
+    bool addAccountIfAbsent(const Account& account, const std::vector<DnsRecord>& records);
+
+  private:
+    void exec(const char* sql);
+
+    std::mutex mutex_;
+    sqlite3* db_ = nullptr;
+};
+
+}  // namespace corvane_sim

@@ -1,0 +1,128 @@
+// corvane-sim: a stand-in of the Corvane service for the demo and the tests.
+#include <httplib.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "Arguments.h"
+#include "ControlEndpoints.h"
+#include "DemoSeed.h"
+#include "Pages.h"
+#include "ServiceRoutes.h"
+#include "SimControl.h"
+#include "Store.h"
+
+using namespace corvane_sim;
+
+namespace {
+
+struct Listener {
+    std::unique_ptr<httplib::Server> server;
+    std::string scheme;
+    ListenAddress address;
+    std::thread thread;
+};
+
+std::string urlHost(const std::string& host) {
+    return host.find(':') == std::string::npos ? host : "[" + host + "]";
+}
+
+// Binds the listener; on success `address.port` holds the real port.
+bool bindListener(Listener& listener) {
+    auto& a = listener.address;
+    if (a.port == 0) {
+        a.port = listener.server->bind_to_any_port(a.host);
+        return a.port > 0;
+    }
+    return listener.server->bind_to_port(a.host, a.port);
+}
+
+void setUp(httplib::Server& server, Store& store, SimControl& control) {
+    registerServiceRoutes(server, store, control);
+    registerControlEndpoints(server, control);
+    registerPages(server);
+    server.set_keep_alive_max_count(100);
+}
+
+int run(const Arguments& args) {
+    Store store(args.dbPath);
+    if (args.seedDemo) {
+        seedDemo(store, todayText());
+    }
+    SimControl control;
+    std::vector<Listener> listeners;
+    if (args.http) {
+        listeners.push_back({std::make_unique<httplib::Server>(), "http", *args.http, {}});
+    }
+    if (args.https) {
+        auto server =
+            std::make_unique<httplib::SSLServer>(args.certPath.c_str(), args.keyPath.c_str());
+        if (!server->is_valid()) {
+            std::cerr << "corvane-sim: cannot use certificate '" << args.certPath << "' and key '"
+                      << args.keyPath << "'\n";
+            return 1;
+        }
+        listeners.push_back({std::move(server), "https", *args.https, {}});
+    }
+    for (auto& listener : listeners) {
+        setUp(*listener.server, store, control);
+        if (!bindListener(listener)) {
+            std::cerr << "corvane-sim: cannot listen on " << urlHost(listener.address.host) << ":"
+                      << listener.address.port << "\n";
+            return 1;
+        }
+    }
+    for (auto& listener : listeners) {
+        std::cout << "corvane-sim: listening on " << listener.scheme << "://"
+                  << urlHost(listener.address.host) << ":" << listener.address.port << std::endl;
+        listener.thread = std::thread([&listener] { listener.server->listen_after_bind(); });
+    }
+
+    // SIGINT and SIGTERM are blocked in every thread (set before any was started) and
+    // taken here, so that the stop runs in ordinary code rather than in a signal handler.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+
+    control.stopping();
+    for (auto& listener : listeners) {
+        listener.server->stop();
+    }
+    for (auto& listener : listeners) {
+        listener.thread.join();
+    }
+    std::cout << "corvane-sim: stopped" << std::endl;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    Arguments args;
+    try {
+        args = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const ArgumentError& e) {
+        std::cerr << e.message << "\n" << usageText();
+        return 2;
+    }
+    try {
+        return run(args);
+    } catch (const StoreError& e) {
+        std::cerr << "corvane-sim: " << e.what() << "\n";
+        return 1;
+    }
+}
