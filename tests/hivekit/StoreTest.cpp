@@ -1,0 +1,88 @@
+// The store's file: where it is, its rights, its journal and schema, and odd files.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "CRegistry.h"
+#include "StoreFixture.h"
+
+namespace hivekit::test {
+namespace {
+
+class StoreFileTest : public StoreFixture {
+  protected:
+    static mode_t ModeOf(const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 07777;
+    }
+    static std::string Pragma(const std::string& path, const char* pragma) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* st = nullptr;
+        std::string out;
+        if (sqlite3_prepare_v2(db, pragma, -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW) {
+            out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        }
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return out;
+    }
+};
+
+TEST_F(StoreFileTest, DefaultPlaceIsPrivateAndFollowsXdgConfigHome) {
+    unsetenv("HIVEKIT_STORE");
+    const std::string config = dir + "/config";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    EXPECT_EQ(Store::DefaultPath(), config + "/hivekit/registry.db");
+    CRegistry r;
+    r.PutKey("K");
+    EXPECT_EQ(ModeOf(config + "/hivekit"), 0700u);
+    EXPECT_EQ(ModeOf(config + "/hivekit/registry.db"), 0600u);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(StoreFileTest, JournalSchemaAndWidenedRights) {
+    {
+        CRegistry r;
+        r.PutKey("K");
+    }
+    EXPECT_EQ(Pragma(storePath, "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(Pragma(storePath, "PRAGMA user_version"), "1");
+    chmod(storePath.c_str(), 0644);
+    CRegistry r;
+    r.PutKey("K");
+    EXPECT_EQ(ModeOf(storePath), 0600u);
+}
+
+TEST_F(StoreFileTest, SymbolicLinkInPlaceOfTheStoreIsRefused) {
+    const std::string target = dir + "/elsewhere.db";
+    std::ofstream(target) << "";
+    ASSERT_EQ(symlink(target.c_str(), storePath.c_str()), 0);
+    CRegistry r;
+    r.PutKey("K");
+    EXPECT_EQ(r.GetValueCount(), 0);
+    EXPECT_EQ(notices, std::vector<std::string>{"|Unknown error"});
+    EXPECT_EQ(std::ifstream(target).peek(), EOF);  // nothing written through the link
+}
+
+TEST_F(StoreFileTest, KeyPathsIgnoreStraySeparatorsAndRefuseLongParts) {
+    CRegistry r;
+    r.PutKey("\\A\\\\B\\");
+    Var n = std::string("v");
+    Var v = std::string("1");
+    EXPECT_TRUE(r.SetValue(n, v, 0));
+    EXPECT_TRUE(KeyExists("A\\B"));
+    r.PutKey(std::string(255, 'k'));
+    EXPECT_EQ(r.GetValueCount(), 1);
+    r.PutKey(std::string(256, 'k'));
+    EXPECT_EQ(notices, std::vector<std::string>{"|Unknown error"});
+}
+
+}  // namespace
+}  // namespace hivekit::test
