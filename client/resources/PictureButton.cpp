@@ -75,6 +75,9 @@ bool PictureButton::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     }
     auto* widget = static_cast<QWidget*>(watched);
+    if (!isEnabled()) {
+        return false;  // a disabled button neither goes down nor clicks
+    }
     switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
