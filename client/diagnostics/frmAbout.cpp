@@ -17,7 +17,7 @@ QPointer<frmAbout> frmAbout::instance_;
 
 namespace {
 // The window and its controls, in twips.
-constexpr int kWidth = 6000;
+constexpr int kWidth = 6600;
 constexpr int kHeight = 3420;
 }  // namespace
 
@@ -39,13 +39,13 @@ frmAbout::frmAbout(QWidget* parent)
     Image1_->setPixmap(LoadResPicture(QStringLiteral("Logo")));
 
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle_->setGeometry(twipsRect(1980, 300, 3720, 1440));
+    lblTitle_->setGeometry(twipsRect(1980, 300, 4320, 1440));
     lblTitle_->setTextFormat(Qt::PlainText);
     lblTitle_->setWordWrap(true);
     lblTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     Label1_->setObjectName(QStringLiteral("Label1"));
-    Label1_->setGeometry(twipsRect(300, 2040, 5400, 300));
+    Label1_->setGeometry(twipsRect(300, 2040, 6000, 300));
     Label1_->setAlignment(Qt::AlignCenter);
     Label1_->setText(QStringLiteral("Click here to view the Corvane Terms of Service"));
     Label1_->setStyleSheet(
@@ -82,9 +82,8 @@ void frmAbout::Form_Load() {
     setWindowTitle(QStringLiteral("About Corvane DNS App"));
     lblTitle_->setText(
         versionText(QUILLON_VERSION_MAJOR, QUILLON_VERSION_MINOR, QUILLON_VERSION_REVISION) +
-        QLatin1Char('\n') +
-        QStringLiteral("Published by Corvane for the users of its DNS service.") +
-        QLatin1Char('\n') + QStringLiteral("Provided as is, without warranty of any kind."));
+        QLatin1Char('\n') + QStringLiteral("Copyright \u00a9 Corvane. All rights reserved.") +
+        QLatin1Char('\n') + QStringLiteral("Provided as is, without any warranty."));
 }
 
 void frmAbout::Label1_Click() {
