@@ -29,7 +29,6 @@ frmAbout::frmAbout(QWidget* parent)
       cmdOK_(new PictureButton(this, QStringLiteral("cmdOK"), QStringLiteral("Label2"),
                                QStringLiteral("Ok"))) {
     setObjectName(QStringLiteral("frmAbout"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setWindowIcon(programIcon());
     setFixedSize(twipsToPixels(kWidth), twipsToPixels(kHeight));
@@ -118,6 +117,7 @@ void frmAbout::ShowAbout(QWidget* parent, bool modal) {
         return;
     }
     auto* about = new frmAbout(parent);
+    about->setAttribute(Qt::WA_DeleteOnClose);  // unloaded when closed
     if (modal) {
         about->exec();  // deletes itself when closed
     } else {
