@@ -24,14 +24,14 @@ void initCurlOnce() {
 
 struct Sink {
     QByteArray body;
+    long long cap = 0;
     bool overCap = false;
 };
 
 size_t writeBody(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<Sink*>(user);
     const size_t bytes = size * count;
-    if (static_cast<long long>(sink->body.size()) + static_cast<long long>(bytes) >
-        CurlTransfer::kReplyCapBytes) {
+    if (static_cast<long long>(sink->body.size()) + static_cast<long long>(bytes) > sink->cap) {
         sink->overCap = true;
         return 0;  // makes libcurl end the transfer with a write error
     }
@@ -87,6 +87,7 @@ TransferReply CurlTransfer::OpenURL(const QString& url) {
     const QByteArray trustedCA = endpoints().trustedCA.toLocal8Bit();
     char errorText[CURL_ERROR_SIZE] = {};
     Sink sink;
+    sink.cap = replyCapBytes_;
 
     curl_easy_setopt(h, CURLOPT_URL, address.constData());
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
@@ -98,7 +99,7 @@ TransferReply CurlTransfer::OpenURL(const QString& url) {
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, totalTimeoutMs_);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_USERAGENT, agent.constData());
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kReplyCapBytes));
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(replyCapBytes_));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);

@@ -31,12 +31,16 @@ class CurlTransfer : public Transfer {
     long connectTimeoutMs() const { return connectTimeoutMs_; }
     long totalTimeoutMs() const { return totalTimeoutMs_; }
 
+    // The largest reply accepted, in bytes (tests lower it).
+    void setReplyCap(long long bytes) { replyCapBytes_ = bytes; }
+
     // The User-Agent header every request carries.
     static QString userAgent();
 
   private:
     long connectTimeoutMs_ = kDefaultConnectTimeoutMs;
     long totalTimeoutMs_ = kDefaultTotalTimeoutMs;
+    long long replyCapBytes_ = kReplyCapBytes;
 };
 
 }  // namespace quillon

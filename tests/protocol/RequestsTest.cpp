@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "login/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/ProtocolDoubles.h"
@@ -202,6 +204,31 @@ TEST_F(Requests, DNSTicklerAdvancedEmptyNameAndFailedTransfer) {
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(window.statusChanges, 0);
     EXPECT_TRUE(window.enabled());
+}
+
+// A transfer that raises instead of reporting a failure.
+class ThrowingTransfer : public Transfer {
+  public:
+    TransferReply OpenURL(const QString&) override { throw std::runtime_error("broken"); }
+};
+
+TEST_F(Requests, AnErrorInsideARequestEndsItWithTheWindowEnabled) {
+    ThrowingTransfer broken;
+    setServiceTransfer(&broken);
+    QString name = QStringLiteral("home");
+    EXPECT_FALSE(DNSTickler(QStringLiteral("a.com"), name, QStringLiteral("RECORDADD"),
+                            QStringLiteral("A"), QStringLiteral("9.9.9.9"), true, 1));
+    EXPECT_FALSE(DNSTicklerAdvanced(QStringLiteral("a.com"), name, QStringLiteral("RECORDADD"),
+                                    QStringLiteral("A"), QStringLiteral("9.9.9.9"), true));
+    EXPECT_TRUE(window.wasDisabled);
+    EXPECT_TRUE(window.enabled());
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(window.statusChanges, 0);
+    // GetIPAddress skips the failed step and goes on as with an empty reply.
+    EXPECT_EQ(GetIPAddress(), QString());
+    EXPECT_EQ(window.statusColour(), kStatusColourNotConnected);
+    unregisterServiceTransfer(&broken);
+    setServiceTransfer(&transfer);
 }
 
 // With no main window registered, the kept status still follows the rules.

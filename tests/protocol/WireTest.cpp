@@ -233,6 +233,19 @@ TEST_F(Wire, SecureAddressNeedsTheTrustedCertificate) {
     EXPECT_FALSE(serviceTransfer().OpenURL(sServiceURL + GetIPAddressQuery("demo")).ok);
 }
 
+// A reply longer than the cap is a failed transfer, not a truncated reply.
+TEST_F(Wire, AReplyOverTheCapFails) {
+    const QString url = sServiceURL + LoginQuery(QStringLiteral("demo"), QStringLiteral("demo"));
+    const TransferReply whole = serviceTransfer().OpenURL(url);
+    ASSERT_TRUE(whole.ok);
+    transfer_.setReplyCap(whole.body.toUtf8().size());
+    EXPECT_TRUE(serviceTransfer().OpenURL(url).ok);
+    transfer_.setReplyCap(whole.body.toUtf8().size() - 1);
+    const TransferReply cut = serviceTransfer().OpenURL(url);
+    EXPECT_FALSE(cut.ok);
+    EXPECT_TRUE(cut.body.isEmpty());
+}
+
 // Each fault of the service, met by GetIPAddress and by DNSTickler with messages on.
 struct FaultCase {
     const char* label;

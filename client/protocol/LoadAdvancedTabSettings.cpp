@@ -1,0 +1,135 @@
+#include "protocol/LoadAdvancedTabSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QWidget>
+
+#include "diagnostics/ErrorReport.h"
+#include "login/clsUser.h"
+#include "platform/ClientError.h"
+#include "platform/Endpoints.h"
+#include "protocol/basDNS.h"
+#include "registry/Registry.h"
+
+namespace quillon {
+
+namespace {
+
+const QString kInitKey = QStringLiteral("SOFTWARE\\Corvane\\Init");
+const QString kSource = QStringLiteral("basDNS.LoadAdvancedTabSettings");
+
+// Error numbers of the two ways a window can let the load down.
+constexpr long kControlMissing = 730;  // the window has no control of that name
+constexpr long kNotInList = 383;       // a fixed-choice list has no such item
+
+template <typename Control>
+Control* control(QWidget* window, const char* name) {
+    Control* found = window ? window->findChild<Control*>(QLatin1String(name)) : nullptr;
+    if (!found) {
+        throw ClientError(kControlMissing, kSource,
+                          QStringLiteral("The window has no control %1").arg(QLatin1String(name)));
+    }
+    return found;
+}
+
+// Selects the item whose text is exactly `text`; a fixed-choice list accepts nothing else.
+void selectItem(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        throw ClientError(kNotInList, kSource,
+                          QStringLiteral("%1 is not an item of %2").arg(text, combo->objectName()));
+    }
+    combo->setCurrentIndex(index);
+}
+
+// The stored refresh rate: below 60 selects 60, otherwise the stored text; when that item is not
+// in the list (75, or 60 in the sub-domain list) 90 is selected. Nothing here is reported.
+void selectRefreshRate(QComboBox* cboRefreshRate, const QString& stored) {
+    try {
+        if (stored.trimmed().toDouble() < 60) {
+            selectItem(cboRefreshRate, QStringLiteral("60"));
+        } else {
+            selectItem(cboRefreshRate, stored);
+        }
+    } catch (const ClientError&) {
+        const int index = cboRefreshRate->findText(QStringLiteral("90"));
+        if (index >= 0) {
+            cboRefreshRate->setCurrentIndex(index);
+        }
+    }
+}
+
+}  // namespace
+
+void LoadAdvancedTabSettings(QWidget* window) {
+    try {
+        Registry reg;
+        reg.setKey(kInitKey);
+
+        auto* cboPorts = control<QComboBox>(window, "cboPorts");
+        auto* cboRefreshRate = control<QComboBox>(window, "cboRefreshRate");
+        auto* chkSSL = control<QCheckBox>(window, "chkSSL");
+
+        FillComboFromList(cboPorts, QStringLiteral("80,1400,8080"));
+        // A freshly filled list shows its first item; the port list shows nothing until a port
+        // is chosen below (it stays empty while SSL is in force).
+        cboPorts->setCurrentIndex(-1);
+        if (objUser().bCorvaneOnly) {
+            FillComboFromList(cboRefreshRate, QStringLiteral("90,100,110,120"));
+            selectItem(cboRefreshRate, QStringLiteral("90"));
+        } else {
+            FillComboFromList(cboRefreshRate, QStringLiteral("30,40,50,60,70,80,90,100,110,120"));
+            selectItem(cboRefreshRate, QStringLiteral("60"));
+        }
+
+        const QString refreshRate = reg.getValue(QStringLiteral("RefreshRate"));
+        if (IsNumeric(refreshRate)) {
+            selectRefreshRate(cboRefreshRate, refreshRate);
+        }
+
+        // Ticking the box runs the window's SSL handler, which switches to the secure address.
+        if (reg.getValue(QStringLiteral("bSSL")) == QLatin1String("1")) {
+            chkSSL->setChecked(true);
+        }
+
+        if (chkSSL->checkState() != Qt::Unchecked) {
+            cboPorts->setEnabled(false);
+            sServiceURL = SecureServiceURL();
+        } else {
+            selectItem(cboPorts, QStringLiteral("80"));
+            const QString port = reg.getValue(QStringLiteral("Port"));
+            if (IsNumeric(port)) {
+                selectItem(cboPorts, port);
+            }
+            sServiceURL = PlainServiceURL(cboPorts->currentText());
+        }
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("basDNS.LoadAdvancedTabSettings()"), error);
+    }
+}
+
+void LoadEndpointOverrides() {
+    try {
+        Registry reg;
+        reg.setKey(kInitKey);
+        const auto override = [&reg](const char* name, QString& endpoint) {
+            const QString value = reg.getValue(QLatin1String(name)).trimmed();
+            if (!value.isEmpty()) {
+                endpoint = value;
+            }
+        };
+        Endpoints& current = endpoints();
+        override("UpdateHost", current.updateHost);
+        override("SecureHost", current.secureHost);
+        override("WebSite", current.webSite);
+        override("TrustedCA", current.trustedCA);
+        // The web site is joined with paths that begin with "/".
+        while (current.webSite.endsWith(QLatin1Char('/'))) {
+            current.webSite.chop(1);
+        }
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("basDNS.LoadEndpointOverrides()"), error);
+    }
+}
+
+}  // namespace quillon
