@@ -46,39 +46,11 @@ class Requests : public ::testing::Test {
     ScriptedMessageBoxes boxes;
 };
 
-TEST_F(Requests, GetIPAddressReportsTheAddressAndReconnects) {
-    window.showStatus(QStringLiteral("Not Connected with Server"), kStatusColourNotConnected);
-    transfer.queueReply(successReply());
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("9.9.9.9"));
-    EXPECT_EQ(transfer.urls(), QStringList{kBase + QStringLiteral("?FXN=GetIPAddress&Usr=jdoe")});
-    EXPECT_EQ(window.caption(), QStringLiteral("Connected"));
-    EXPECT_EQ(window.statusColour(), kStatusColourConnected);
-    EXPECT_EQ(window.tray, QList<bool>{true});
-    EXPECT_EQ(objUser().sDomainUserRecords, kRecords);
-    EXPECT_EQ(objUser().sIPAddress, QStringLiteral("1.1.1.1"));  // left to the update cycle
-    EXPECT_TRUE(boxes.shown().empty());
-    EXPECT_FALSE(window.wasDisabled);
-}
-
 TEST_F(Requests, ASuccessWhileConnectedChangesNothingVisible) {
     transfer.queueReply(successReply());
     EXPECT_EQ(GetIPAddress(), QStringLiteral("9.9.9.9"));
     EXPECT_EQ(window.statusChanges, 0);
     EXPECT_TRUE(window.tray.isEmpty());
-}
-
-TEST_F(Requests, GetIPAddressFailuresDisconnect) {
-    transfer.queueFailure();
-    transfer.queueReply(QStringLiteral("<p>Error: busy</p>"));
-    for (int i = 0; i < 2; ++i) {
-        window.showStatus(QStringLiteral("Connected"), kStatusColourConnected);
-        EXPECT_EQ(GetIPAddress(), QString());
-        EXPECT_EQ(window.caption(), QStringLiteral("Not Connected with Server"));
-        EXPECT_EQ(window.statusColour(), kStatusColourNotConnected);
-    }
-    EXPECT_EQ(window.tray, (QList<bool>{false, false}));
-    EXPECT_EQ(objUser().sDomainUserRecords, QStringLiteral("old"));
-    EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(Requests, DNSTicklerSuccessUpdatesTheAccountAndConfirms) {
@@ -122,41 +94,6 @@ TEST_F(Requests, DNSTicklerDeleteOfASubDomainAccountLeavesTheAutoIPList) {
     EXPECT_EQ(objUser().sDomainUserRecords, QString());  // the reply carried no record list
 }
 
-TEST_F(Requests, DNSTicklerRefusalShowsTheServiceErrorAndDisconnects) {
-    transfer.queueReply(QStringLiteral("<p>Error: Domain not yours </p>"));
-    transfer.queueReply(QStringLiteral("<p>FAIL</p>"));
-    QString name = QStringLiteral("www");
-    EXPECT_FALSE(DNSTickler(QStringLiteral("b.com"), name, QStringLiteral("RECORDADD"),
-                            QStringLiteral("A"), QStringLiteral("9.9.9.9"), true, 1));
-    EXPECT_FALSE(DNSTickler(QStringLiteral("b.com"), name, QStringLiteral("RECORDDELETE"),
-                            QStringLiteral("A"), QStringLiteral("9.9.9.9"), true, 1));
-    ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Could not Set IP.  Domain not yours"));
-    EXPECT_EQ(boxes.shown()[0].title, QString());  // the program's own title
-    EXPECT_EQ(boxes.shown()[1].text, QStringLiteral("Could not Remove IP.  "));
-    EXPECT_EQ(window.caption(), QStringLiteral("Not Connected with Server"));
-    EXPECT_EQ(window.statusColour(), kStatusColourNotConnected);
-    EXPECT_EQ(window.tray, (QList<bool>{false, false}));
-    EXPECT_EQ(objUser().sIPAddress, QStringLiteral("1.1.1.1"));
-    EXPECT_TRUE(sAutoIPs.isEmpty());
-    EXPECT_TRUE(window.enabled());
-}
-
-TEST_F(Requests, DNSTicklerTransferFailureShowsAndChangesNothing) {
-    sAutoIPs = QStringLiteral("A.COM;;A;;HOME;;1.1.1.1~~");
-    transfer.queueFailure();
-    QString name = QStringLiteral("home");
-    EXPECT_FALSE(DNSTickler(QStringLiteral("a.com"), name, QStringLiteral("RECORDDELETE"),
-                            QStringLiteral("A"), QStringLiteral("1.1.1.1"), true, 1));
-    EXPECT_TRUE(boxes.shown().empty());
-    EXPECT_EQ(window.statusChanges, 0);
-    EXPECT_TRUE(window.tray.isEmpty());
-    EXPECT_EQ(sAutoIPs, QStringLiteral("A.COM;;A;;HOME;;1.1.1.1~~"));
-    EXPECT_EQ(objUser().sDomainUserRecords, QStringLiteral("old"));
-    EXPECT_TRUE(window.wasDisabled);
-    EXPECT_TRUE(window.enabled());
-}
-
 TEST_F(Requests, DNSTicklerWithoutMessagesStaysSilent) {
     transfer.queueReply(successReply());
     transfer.queueReply(QStringLiteral("<p>Error: no</p>"));
@@ -167,30 +104,6 @@ TEST_F(Requests, DNSTicklerWithoutMessagesStaysSilent) {
                             QStringLiteral("A"), QStringLiteral("9.9.9.9"), false, 0));
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_TRUE(sAutoIPs.isEmpty());  // trackAutoIP 0
-}
-
-TEST_F(Requests, DNSTicklerAdvancedNamesTheAliasUnderTheUser) {
-    transfer.queueReply(successReply());
-    transfer.queueReply(QStringLiteral("<p>Error: taken</p>"));
-    QString name = QStringLiteral("home");
-    EXPECT_TRUE(DNSTicklerAdvanced(QStringLiteral("example.net"), name, QStringLiteral("RECORDADD"),
-                                   QStringLiteral("A"), QStringLiteral("9.9.9.9"), true));
-    EXPECT_FALSE(DNSTicklerAdvanced(QStringLiteral("example.net"), name,
-                                    QStringLiteral("RECORDDELETE"), QStringLiteral("A"),
-                                    QStringLiteral("9.9.9.9"), true));
-    ASSERT_EQ(transfer.urls().size(), 2);
-    EXPECT_EQ(transfer.urls()[0],
-              kBase + QStringLiteral("?FXN=DNSTicklerAdvanced&Usr=jdoe&Pwd=pw&Cname=home.jdoe"
-                                     "&Domain=example.net&DNSCommand=RECORDADD&RecordType=A"
-                                     "&IPAddress=9.9.9.9"));
-    ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[0].text,
-              QStringLiteral("Transaction Complete:\nhome.jdoe.example.net Set"));
-    EXPECT_EQ(boxes.shown()[1].text,
-              QStringLiteral("Could not Remove home.jdoe.example.net taken"));
-    EXPECT_EQ(boxes.shown()[1].title, QStringLiteral("Corvane"));
-    EXPECT_TRUE(sAutoIPs.isEmpty());
-    EXPECT_TRUE(window.enabled());
 }
 
 TEST_F(Requests, DNSTicklerAdvancedEmptyNameAndFailedTransfer) {
