@@ -421,6 +421,18 @@ long Store::OpenKey(std::int32_t root, std::string_view path, std::int64_t& keyI
     return ResolvePath(r->id, parts, found, keyId);
 }
 
+long Store::OpenSubKey(std::int64_t parent, std::string_view path, std::int64_t& keyId) {
+    const std::vector<std::string> parts = SplitKeyPath(path);
+    if (!ValidKeyParts(parts)) {
+        return kStoreBadPath;
+    }
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    std::size_t found = 0;
+    return ResolvePath(parent, parts, found, keyId);
+}
+
 long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& keyId,
                       int& disposition) {
     const RootEntry* r = FindRoot(root);

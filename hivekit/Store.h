@@ -57,6 +57,9 @@ class Store {
     // Deletes `subKey` (a path) below `parentPath`, with everything under it.
     long DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::string_view subKey);
 
+    // The key `path` below the key `parent` (as OpenKey gave it).
+    long OpenSubKey(std::int64_t parent, std::string_view path, std::int64_t& keyId);
+
     long ReadValues(std::int64_t keyId, std::vector<ValueRow>& rows);
     long ReadSubKeys(std::int64_t keyId, std::vector<std::string>& names);
     // Writes a value: one already there keeps its place and its name's case.
