@@ -2,6 +2,8 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -25,6 +27,7 @@ struct Listener {
     std::string scheme;
     ListenAddress address;
     std::thread thread;
+    std::shared_ptr<std::atomic<bool>> finished = std::make_shared<std::atomic<bool>>(false);
 };
 
 std::string urlHost(const std::string& host) {
@@ -56,7 +59,11 @@ int run(const Arguments& args) {
     SimControl control;
     std::vector<Listener> listeners;
     if (args.http) {
-        listeners.push_back({std::make_unique<httplib::Server>(), "http", *args.http, {}});
+        listeners.push_back({std::make_unique<httplib::Server>(),
+                             "http",
+                             *args.http,
+                             {},
+                             std::make_shared<std::atomic<bool>>(false)});
     }
     if (args.https) {
         auto server =
@@ -66,7 +73,11 @@ int run(const Arguments& args) {
                       << args.keyPath << "'\n";
             return 1;
         }
-        listeners.push_back({std::move(server), "https", *args.https, {}});
+        listeners.push_back({std::move(server),
+                             "https",
+                             *args.https,
+                             {},
+                             std::make_shared<std::atomic<bool>>(false)});
     }
     for (auto& listener : listeners) {
         setUp(*listener.server, store, control);
@@ -77,9 +88,20 @@ int run(const Arguments& args) {
         }
     }
     for (auto& listener : listeners) {
+        listener.thread = std::thread([&listener] {
+            listener.server->listen_after_bind();
+            *listener.finished = true;
+        });
+    }
+    // A stop() that reaches a server before its accept loop runs is ignored by httplib, and the
+    // join below would then wait for ever; so the listening lines (which tell a caller it may
+    // stop us) go out only once every loop runs.
+    for (auto& listener : listeners) {
+        while (!listener.server->is_running() && !*listener.finished) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         std::cout << "corvane-sim: listening on " << listener.scheme << "://"
                   << urlHost(listener.address.host) << ":" << listener.address.port << std::endl;
-        listener.thread = std::thread([&listener] { listener.server->listen_after_bind(); });
     }
 
     // SIGINT and SIGTERM are blocked in every thread (set before any was started) and
