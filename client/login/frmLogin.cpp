@@ -1,0 +1,272 @@
+#include "login/frmLogin.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+
+#include "Version.h"
+#include "login/ProgramFlags.h"
+#include "platform/Endpoints.h"
+#include "platform/Twips.h"
+#include "protocol/LoadAdvancedTabSettings.h"
+#include "protocol/Transfer.h"
+#include "protocol/basDNS.h"
+#include "resources/PictureButton.h"
+#include "resources/Resources.h"
+
+namespace quillon {
+
+namespace {
+
+// Geometry of the window, in twips. Every panel is as wide as the login panel and lies at the
+// same left edge; the covering panels take the login panel's Top and Height when shown.
+constexpr int kPanelLeft = 60;
+constexpr int kPanelTop = 60;
+constexpr int kPanelWidth = 4455;
+constexpr int kPanelHeight = 2895;
+
+void place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(twipsRect(left, top, width, height));
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, int left, int top,
+              int width, int height) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    place(l, left, top, width, height);
+    return l;
+}
+
+// The logo shown at the left of every panel.
+QLabel* logoImage(QWidget* parent, const char* name) {
+    auto* image = new QLabel(parent);
+    image->setObjectName(QLatin1String(name));
+    place(image, 120, 240, 960, 960);
+    image->setPixmap(LoadResPicture(QStringLiteral("Logo"))
+                         .scaled(image->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    image->setAlignment(Qt::AlignCenter);
+    return image;
+}
+
+// A small question-mark picture that leads to the help page.
+QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
+    auto* image = new QLabel(parent);
+    image->setObjectName(QLatin1String(name));
+    place(image, left, top, 255, 255);
+    const QIcon icon = parent->style()->standardIcon(QStyle::SP_MessageBoxQuestion);
+    image->setPixmap(icon.pixmap(image->size()));
+    image->setToolTip(QStringLiteral("Click here for help page."));
+    image->setCursor(handCursor());
+    return image;
+}
+
+QFrame* panel(QWidget* parent, const char* name, int top) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QLatin1String(name));
+    frame->setFrameShape(QFrame::StyledPanel);
+    // A covering panel must hide what lies below it.
+    frame->setAutoFillBackground(true);
+    frame->setGeometry(QRect(twipsToPixels(kPanelLeft), top, twipsToPixels(kPanelWidth),
+                             twipsToPixels(kPanelHeight)));
+    return frame;
+}
+
+}  // namespace
+
+QString frmLogin::defaultCaption() {
+    return QStringLiteral("Login  version %1.%2")
+        .arg(QUILLON_VERSION_MAJOR)
+        .arg(QUILLON_VERSION_MINOR);
+}
+
+frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(defaultCaption());
+    setWindowIcon(programIcon());
+
+    buildMenu();
+    buildLoginPanel();
+    buildAdvancedPanel();
+    buildBusyPanel();
+    buildExpirePanel();
+    setFixedSize(twipsToPixels(kPanelLeft * 2 + kPanelWidth),
+                 frmLogin_->geometry().bottom() + 1 + twipsToPixels(kPanelTop));
+    connectHandlers();
+
+    setServiceTransfer(&Inet1_);
+    Form_Load();
+}
+
+frmLogin::~frmLogin() {
+    unregisterServiceTransfer(&Inet1_);
+}
+
+void frmLogin::buildMenu() {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("menuBar"));
+    mnuHelp_ = menuBar_->addMenu(QStringLiteral("Help"));
+    mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAdvanced_ = mnuHelp_->addAction(QStringLiteral("A&dvanced"));
+    mnuAdvanced_->setObjectName(QStringLiteral("mnuAdvanced"));
+    mnuOnlineHelp_ = mnuHelp_->addAction(QStringLiteral("&Online Help"));
+    mnuOnlineHelp_->setObjectName(QStringLiteral("mnuOnlineHelp"));
+    mnuRegister_ = mnuHelp_->addAction(QStringLiteral("&Register"));
+    mnuRegister_->setObjectName(QStringLiteral("mnuRegister"));
+    mnuHelp_->addSeparator()->setObjectName(QStringLiteral("mnuSeperator1"));
+    mnuAbout_ = mnuHelp_->addAction(QStringLiteral("&About"));
+    mnuAbout_->setObjectName(QStringLiteral("mnuAbout"));
+    menuBar_->setGeometry(0, 0, twipsToPixels(kPanelLeft * 2 + kPanelWidth),
+                          menuBar_->sizeHint().height());
+}
+
+void frmLogin::buildLoginPanel() {
+    frmLogin_ =
+        panel(this, "frmLogin", menuBar_->geometry().bottom() + 1 + twipsToPixels(kPanelTop));
+    // The window and its login panel share the name "frmLogin"; the panel is the QFrame.
+    logoImage(frmLogin_, "Image1");
+    label(frmLogin_, "Label1", QStringLiteral("Username"), 1200, 300, 1035, 255);
+    txtUsername_ = new QLineEdit(frmLogin_);
+    txtUsername_->setObjectName(QStringLiteral("txtUsername"));
+    place(txtUsername_, 2280, 255, 2000, 315);
+    label(frmLogin_, "Label2", QStringLiteral("Password"), 1200, 750, 1035, 255);
+    txtPassword_ = new QLineEdit(frmLogin_);
+    txtPassword_->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword_->setEchoMode(QLineEdit::Password);
+    place(txtPassword_, 2280, 705, 2000, 315);
+    chkSaveLogin_ = new QCheckBox(QStringLiteral("Save Login"), frmLogin_);
+    chkSaveLogin_->setObjectName(QStringLiteral("chkSaveLogin"));
+    place(chkSaveLogin_, 2280, 1140, 1455, 255);
+    imgHelpDomain_ = helpImage(frmLogin_, "imgHelpDomain", 3990, 1140);
+
+    cmdLogin_ = new PictureButton(frmLogin_, QStringLiteral("cmdLogin"), QStringLiteral("Label3"),
+                                  QStringLiteral("Login"));
+    cmdLogin_->setGeometryTwips(1080, 1620, 1200, 375);
+    cmdExit_ = new PictureButton(frmLogin_, QStringLiteral("cmdExit"), QStringLiteral("Label4"),
+                                 QStringLiteral("Exit"));
+    cmdExit_->setGeometryTwips(2520, 1620, 1200, 375);
+
+    llblRegister_ =
+        label(frmLogin_, "llblRegister",
+              QStringLiteral("First Time Here? Please Register With Us. "), 120, 2280, 4215, 300);
+    llblRegister_->setAlignment(Qt::AlignCenter);
+    llblRegister_->setStyleSheet(
+        QStringLiteral("QLabel { color: #0000c0; text-decoration: underline; }"));
+    llblRegister_->setCursor(handCursor());
+
+    setTabOrder(txtUsername_, txtPassword_);
+    setTabOrder(txtPassword_, chkSaveLogin_);
+}
+
+void frmLogin::buildAdvancedPanel() {
+    frameAdvanced_ = panel(this, "frameAdvanced", frmLogin_->y());
+    logoImage(frameAdvanced_, "Image4");
+    label(frameAdvanced_, "Label16", QStringLiteral("Ports:"), 1200, 300, 660, 255);
+    cboPorts_ = new QComboBox(frameAdvanced_);
+    cboPorts_->setObjectName(QStringLiteral("cboPorts"));
+    place(cboPorts_, 1860, 255, 1000, 315);
+    chkSSL_ = new QCheckBox(QStringLiteral("Use SSL"), frameAdvanced_);
+    chkSSL_->setObjectName(QStringLiteral("chkSSL"));
+    place(chkSSL_, 3000, 285, 1335, 255);
+    label(frameAdvanced_, "Label17", QStringLiteral("Refresh Rate (seconds):"), 1200, 750, 1900,
+          255);
+    cboRefreshRate_ = new QComboBox(frameAdvanced_);
+    cboRefreshRate_->setObjectName(QStringLiteral("cboRefreshRate"));
+    place(cboRefreshRate_, 3120, 705, 900, 315);
+    // The advanced help picture has no action of its own.
+    helpImage(frameAdvanced_, "imgHelpAdvanced", 4080, 735)->unsetCursor();
+    cmdOKAdvanced_ = new PictureButton(frameAdvanced_, QStringLiteral("cmdOKAdvanced"),
+                                       QStringLiteral("Label18"), QStringLiteral("Ok"));
+    cmdOKAdvanced_->setGeometryTwips(1620, 1620, 1200, 375);
+    frameAdvanced_->hide();
+}
+
+void frmLogin::buildBusyPanel() {
+    frmLoggingIn_ = panel(this, "frmLoggingIn", frmLogin_->y());
+    logoImage(frmLoggingIn_, "Image2");
+    QLabel* lblLogginIn =
+        label(frmLoggingIn_, "lblLogginIn", QStringLiteral("Logging In.  "), 1320, 540, 3000, 375);
+    QFont big = lblLogginIn->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    lblLogginIn->setFont(big);
+    label(frmLoggingIn_, "lblWait", QStringLiteral("Please Wait ..."), 1320, 1020, 3000, 300);
+    frmLoggingIn_->hide();
+}
+
+void frmLogin::buildExpirePanel() {
+    frameExpire_ = panel(this, "frameExpire", frmLogin_->y());
+    logoImage(frameExpire_, "Image3");
+    lblExpire_ = label(frameExpire_, "lblExpire",
+                       QStringLiteral("Your Account has expired. Please contact Corvane support "
+                                      "to reactivate account..."),
+                       1200, 240, 3135, 1200);
+    lblExpire_->setWordWrap(true);
+    lblExpire_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblExpire_->setCursor(handCursor());
+    cmdExpireOK_ = new PictureButton(frameExpire_, QStringLiteral("cmdExpireOK"),
+                                     QStringLiteral("Label5"), QStringLiteral("Ok"));
+    cmdExpireOK_->setGeometryTwips(1620, 1620, 1200, 375);
+    frameExpire_->hide();
+}
+
+void frmLogin::connectHandlers() {
+    connect(cmdLogin_, &PictureButton::clicked, this, &frmLogin::cmdLogin_Click);
+    connect(cmdExit_, &PictureButton::clicked, this, &frmLogin::cmdExit_Click);
+    connect(cmdOKAdvanced_, &PictureButton::clicked, this, &frmLogin::cmdOKAdvanced_Click);
+    connect(cmdExpireOK_, &PictureButton::clicked, this, &frmLogin::cmdExpireOK_Click);
+    // The box's toggled signal fires for a user's click and for a tick set in code alike,
+    // as the settings load expects.
+    connect(chkSSL_, &QCheckBox::toggled, this, &frmLogin::chkSSL_Click);
+    connect(mnuAdvanced_, &QAction::triggered, this, &frmLogin::mnuAdvanced_Click);
+    connect(mnuOnlineHelp_, &QAction::triggered, this, &frmLogin::mnuOnlineHelp_Click);
+    connect(mnuRegister_, &QAction::triggered, this, &frmLogin::mnuRegister_Click);
+    connect(mnuAbout_, &QAction::triggered, this, &frmLogin::mnuAbout_Click);
+
+    // Enter in the password box, clicks on the link labels and pictures, and the face of the
+    // two Ok buttons (which keep their picture) are handled in eventFilter.
+    for (QObject* watched :
+         {static_cast<QObject*>(txtPassword_), static_cast<QObject*>(llblRegister_),
+          static_cast<QObject*>(imgHelpDomain_), static_cast<QObject*>(lblExpire_),
+          static_cast<QObject*>(cmdOKAdvanced_->picture()),
+          static_cast<QObject*>(cmdOKAdvanced_->label()),
+          static_cast<QObject*>(cmdExpireOK_->picture()),
+          static_cast<QObject*>(cmdExpireOK_->label())}) {
+        watched->installEventFilter(this);
+    }
+}
+
+void frmLogin::Form_Load() {
+    // The overrides must be in force before the first address is formed.
+    LoadEndpointOverrides();
+    sServiceURL = DefaultServiceURL();
+    LoadAdvancedTabSettings(this);
+}
+
+void frmLogin::showOverLogin(QFrame* panel) {
+    panel->setGeometry(panel->x(), frmLogin_->y(), panel->width(), frmLogin_->height());
+    panel->raise();
+    panel->show();
+}
+
+bool frmLogin::loginPanelShowing() const {
+    return !frmLogin_->isHidden() && frameAdvanced_->isHidden() && frmLoggingIn_->isHidden() &&
+           frameExpire_->isHidden();
+}
+
+void frmLogin::Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    done(bLoggedIn ? QDialog::Accepted : QDialog::Rejected);
+    deleteLater();
+}
+
+}  // namespace quillon

@@ -1,0 +1,153 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include "diagnostics/ErrorReport.h"
+#include "diagnostics/frmAbout.h"
+#include "login/ExitWindows.h"
+#include "login/ProgramFlags.h"
+#include "login/frmLogin.h"
+#include "platform/ClientError.h"
+#include "platform/Endpoints.h"
+#include "platform/PageOpener.h"
+#include "protocol/basDNS.h"
+#include "registry/Registry.h"
+#include "resources/PictureButton.h"
+
+// The login window's handlers other than the login action.
+
+namespace quillon {
+
+void frmLogin::cmdExit_Click() {
+    bExiting = true;
+    ExitWindows();
+}
+
+void frmLogin::mnuAdvanced_Click() {
+    showOverLogin(frameAdvanced_);
+}
+
+void frmLogin::cmdOKAdvanced_Click() {
+    frmLogin_->show();
+    frameAdvanced_->hide();
+    try {
+        Registry reg;
+        reg.setKey(QStringLiteral("SOFTWARE\\Corvane\\Init"));
+        reg.setValue(QStringLiteral("bSSL"), static_cast<qint32>(chkSSL_->isChecked() ? 1 : 0),
+                     Registry::RegDword);
+        reg.setValue(QStringLiteral("Port"), cboPorts_->currentText());
+        reg.setValue(QStringLiteral("RefreshRate"), cboRefreshRate_->currentText());
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmLogin.cmdOKAdvanced_Click()"), error);
+    }
+}
+
+void frmLogin::chkSSL_Click() {
+    if (chkSSL_->isChecked()) {
+        sServiceURL = SecureServiceURL();
+        cboPorts_->setEnabled(false);
+    } else {
+        cboPorts_->setEnabled(true);
+        // With SSL stored, the settings load leaves the port list without a selection; the
+        // plain address then uses the default port rather than an empty one.
+        if (cboPorts_->currentIndex() < 0) {
+            cboPorts_->setCurrentIndex(cboPorts_->findText(QStringLiteral("80")));
+        }
+        sServiceURL = PlainServiceURL(cboPorts_->currentText());
+    }
+}
+
+void frmLogin::cmdExpireOK_Click() {
+    frameExpire_->hide();
+}
+
+void frmLogin::mnuOnlineHelp_Click() {
+    OpenPage(endpoints().webSite + QStringLiteral("/help"), this);
+}
+
+void frmLogin::mnuRegister_Click() {
+    OpenPage(endpoints().webSite + QStringLiteral("/services.asp"), this);
+}
+
+void frmLogin::lblExpire_Click() {
+    OpenPage(
+        QStringLiteral("https://") + endpoints().secureHost + QStringLiteral("/v.1.3/support.asp"),
+        this);
+}
+
+void frmLogin::mnuAbout_Click() {
+    frmAbout::ShowAbout(this, true);
+}
+
+void frmLogin::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Keys the focused control does not use reach the window; Enter starts the login while
+        // the login panel is the one showing.
+        if (loginPanelShowing()) {
+            cmdLogin_Click();
+        }
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        // The window has no cancel action; Escape does not close it.
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtPassword_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Handled here so that the window's own key handler does not run the login again.
+            cmdLogin_Click();
+            return true;
+        }
+        return false;
+    }
+
+    // The two Ok buttons keep their picture: the press is taken here before the picture
+    // button shows its pressed face, and a release over the control runs the action.
+    PictureButton* okButton = nullptr;
+    if (watched == cmdOKAdvanced_->picture() || watched == cmdOKAdvanced_->label()) {
+        okButton = cmdOKAdvanced_;
+    } else if (watched == cmdExpireOK_->picture() || watched == cmdExpireOK_->label()) {
+        okButton = cmdExpireOK_;
+    }
+    const bool isLink =
+        watched == llblRegister_ || watched == imgHelpDomain_ || watched == lblExpire_;
+    if (!okButton && !isLink) {
+        return QDialog::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        return okButton != nullptr;
+    }
+    if (event->type() != QEvent::MouseButtonRelease) {
+        return false;
+    }
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    auto* widget = static_cast<QWidget*>(watched);
+    if (mouse->button() != Qt::LeftButton ||
+        !widget->rect().contains(mouse->position().toPoint())) {
+        return okButton != nullptr;
+    }
+    if (okButton) {
+        okButton->click();
+    } else if (watched == llblRegister_) {
+        mnuRegister_Click();
+    } else if (watched == imgHelpDomain_) {
+        mnuOnlineHelp_Click();
+    } else {
+        lblExpire_Click();
+    }
+    return true;
+}
+
+}  // namespace quillon

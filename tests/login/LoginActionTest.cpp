@@ -1,0 +1,252 @@
+// The login action against corvane-sim (and a fake transfer for replies the sim never gives).
+
+#include "LoginFixture.h"
+#include "login/LoginReply.h"
+#include "login/ProgramFlags.h"
+#include "login/clsUser.h"
+#include "platform/Clock.h"
+#include "protocol/basDNS.h"
+#include "support/Wait.h"
+
+namespace quillon::test {
+namespace {
+
+using LoginActionTest = LoginFixture;
+
+TEST_F(LoginActionTest, DemoAccountLogsInFillsTheRecordAndUnloadsTheWindow) {
+    SimProcess& sim = startSim();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+
+    EXPECT_TRUE(messages_.shown().empty()) << messages_.texts().join('|').toStdString();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_FALSE(bSaveLogin);
+    EXPECT_EQ(sim.requestLog(), QStringList({"/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"}));
+    const clsUser& user = objUser();
+    EXPECT_EQ(user.sUsername, "demo");
+    EXPECT_EQ(user.sPassword, "demo");
+    EXPECT_EQ(user.sFirstName, "Dana");
+    EXPECT_EQ(user.sLastName, "Demo");
+    EXPECT_EQ(user.sDomainList, "demo-home.example,demo-lab.example");
+    EXPECT_TRUE(user.sSubDomain.isEmpty());
+    EXPECT_TRUE(user.sRecordTypeList.contains("CNAME"));
+    EXPECT_EQ(user.sUserLevel, "5");
+    EXPECT_FALSE(user.sIPAddress.isEmpty());
+    EXPECT_TRUE(
+        user.sDomainUserRecords.contains("demo-lab.example;;CNAME;;files;;www.demo-home.example"));
+    EXPECT_TRUE(waitUnloaded());
+}
+
+TEST_F(LoginActionTest, SaveLoginBoxSetsTheFlag) {
+    startSim();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    control<QCheckBox>("chkSaveLogin")->setChecked(true);
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_TRUE(bSaveLogin);
+}
+
+TEST_F(LoginActionTest, BoxesAreSentAndStoredTrimmed) {
+    SimProcess& sim = startSim();
+    typeLogin(QStringLiteral("  demo "), QStringLiteral(" demo  "));
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_EQ(sim.requestLog(), QStringList({"/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"}));
+    EXPECT_EQ(objUser().sUsername, "demo");
+    EXPECT_EQ(objUser().sPassword, "demo");
+}
+
+TEST_F(LoginActionTest, CharactersThatWouldRewriteTheQueryArePercentEncoded) {
+    SimProcess& sim = startSim();
+    typeLogin(QStringLiteral("demo&fxn=x"), QStringLiteral("p w#d"));
+    window().cmdLogin_Click();
+    EXPECT_EQ(sim.requestLog(),
+              QStringList({"/dnslogin3.asp?fxn=login&usr=demo%26fxn%3Dx&pwd=p%20w%23d"}));
+    // The sim decoded the values as one user name and one password, which it does not know.
+    EXPECT_EQ(messages_.texts(), QStringList({kMsgInvalidLogin}));
+}
+
+TEST_F(LoginActionTest, EmptyBoxesAreRefusedWithoutARequest) {
+    SimProcess& sim = startSim();
+    typeLogin(QStringLiteral("   "), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("  "));
+    window().cmdLogin_Click();
+    ASSERT_EQ(messages_.shown().size(), 2u);
+    EXPECT_EQ(messages_.shown()[0].text, "You must enter a Username.");
+    EXPECT_EQ(messages_.shown()[1].text, "You must enter a Password.");
+    for (const MsgBoxRequest& r : messages_.shown()) {
+        EXPECT_EQ(r.title, "Corvane");
+        EXPECT_EQ(r.buttons, MsgButtons::OK);
+        EXPECT_EQ(r.icon, MsgIcon::None);
+    }
+    EXPECT_TRUE(sim.requestLog().isEmpty());
+    EXPECT_FALSE(bLoggedIn);
+}
+
+TEST_F(LoginActionTest, WrongPasswordEmptiesTheBoxesAndKeepsTheWindow) {
+    startSim();
+    window().show();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("wrong"));
+    window().cmdLogin_Click();
+    EXPECT_EQ(messages_.texts(),
+              QStringList({"Invalid Username or Password.\r\n\r\nIf you are a new user you must "
+                           "register using the First Time Here hyperlink on the login screen. "
+                           "Registration is free for basic Sub-Domain usage."}));
+    EXPECT_EQ(messages_.shown()[0].title, "Corvane");
+    EXPECT_TRUE(control<QLineEdit>("txtUsername")->text().isEmpty());
+    EXPECT_TRUE(control<QLineEdit>("txtPassword")->text().isEmpty());
+    EXPECT_FALSE(bLoggedIn);
+    EXPECT_FALSE(window_.isNull());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(control<QFrame>("frmLoggingIn")->isHidden());
+}
+
+TEST_F(LoginActionTest, TransferFailuresEndInTheContactMessage) {
+    SimProcess& sim = startSim();
+    const QString contact = QString::fromLatin1(kMsgContactError);
+    window();
+    sim.injectFault(SimProcess::Fault::Garbage, 1);
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+    sim.injectFault(SimProcess::Fault::Status, 1, 500);
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+    sim.injectFault(SimProcess::Fault::Drop, 1);
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+    EXPECT_EQ(messages_.texts(), QStringList({contact, contact, contact}));
+    EXPECT_FALSE(bLoggedIn);
+    EXPECT_FALSE(window_.isNull());
+
+    // The server gone altogether.
+    sim_.reset();
+    window().cmdLogin_Click();
+    EXPECT_EQ(messages_.texts().size(), 4);
+    EXPECT_EQ(messages_.texts().last(), contact);
+    EXPECT_TRUE(control<QFrame>("frmLoggingIn")->isHidden());
+}
+
+TEST_F(LoginActionTest, LoginValueIsComparedExactlyAfterTrimming) {
+    window();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    {
+        FakeTransfer lower({true, QStringLiteral("<p>DNS LOGIN:success</p>"), {}});
+        window().cmdLogin_Click();
+        EXPECT_EQ(messages_.texts(), QStringList({kMsgContactError}));
+        EXPECT_FALSE(bLoggedIn);
+    }
+    {
+        FakeTransfer missing({true, QStringLiteral("<p>FirstName:X</p>"), {}});
+        window().cmdLogin_Click();
+        EXPECT_EQ(messages_.texts().size(), 2);
+        EXPECT_FALSE(bLoggedIn);
+    }
+    FakeTransfer blanks(
+        {true, QStringLiteral("<p>DNS LOGIN:  SUCCESS  </p><p>FirstName:X</p>"), {}});
+    window().cmdLogin_Click();
+    EXPECT_EQ(messages_.texts().size(), 2);
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_EQ(objUser().sFirstName, "X");
+    EXPECT_TRUE(objUser().sLastName.isEmpty());
+    ASSERT_EQ(blanks.urls.size(), 1);
+    EXPECT_TRUE(blanks.urls[0].endsWith("/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"));
+}
+
+TEST_F(LoginActionTest, ExpiredAccountShowsTheExpiryPanelAndStaysLoggedOut) {
+    SimProcess& sim = startSim();
+    window().show();
+    typeLogin(QStringLiteral("expired"), QStringLiteral("expired"));
+    window().cmdLogin_Click();
+    EXPECT_EQ(loginRequests().size(), 1);
+    EXPECT_TRUE(messages_.shown().empty());
+    EXPECT_FALSE(bLoggedIn);
+    ASSERT_FALSE(window_.isNull());
+    auto* expire = control<QFrame>("frameExpire");
+    auto* login = control<QFrame>("frmLogin");
+    EXPECT_TRUE(expire->isVisible());
+    EXPECT_EQ(expire->geometry(), login->geometry());
+    // The record holds the refused account's values.
+    EXPECT_EQ(objUser().sUsername, "expired");
+    EXPECT_EQ(objUser().sExpirationDate, "2020-01-31");
+    Q_UNUSED(sim);
+
+    window().cmdExpireOK_Click();
+    EXPECT_TRUE(expire->isHidden());
+}
+
+QString replyExpiring(const QDate& date) {
+    return QStringLiteral("<p>DNS LOGIN:SUCCESS</p><p>ExpirationDate:%1</p>")
+        .arg(date.toString(Qt::ISODate));
+}
+
+TEST_F(LoginActionTest, AnAccountExpiringTodayHasExpiredSinceMidnight) {
+    const QDate today(2026, 5, 14);
+    FixedClock clock(QDateTime(today, QTime(0, 0, 1)));
+    window();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    {
+        FakeTransfer transfer({true, replyExpiring(today), {}});
+        window().cmdLogin_Click();
+        EXPECT_FALSE(bLoggedIn);
+        EXPECT_FALSE(control<QFrame>("frameExpire")->isHidden());
+    }
+    window().cmdExpireOK_Click();
+    FakeTransfer transfer({true, replyExpiring(today.addDays(1)), {}});
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+}
+
+TEST_F(LoginActionTest, AnUnreadableExpirationDateDoesNotBlock) {
+    window();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    FakeTransfer transfer(
+        {true, QStringLiteral("<p>DNS LOGIN:SUCCESS</p><p>ExpirationDate:someday</p>"), {}});
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_TRUE(messages_.shown().empty());
+}
+
+TEST_F(LoginActionTest, SubDomainAccountRunsTheFreeAccountLoadingBeforeTheWindowCloses) {
+    startSim();
+    RecordingMainWindow main;
+    bool windowStillThere = false;
+    bool busyShown = false;
+    main.onLoadFreeUserInfo = [&] {
+        windowStillThere = !window_.isNull() && !window_->isUnloaded();
+        busyShown = !control<QFrame>("frmLoggingIn")->isHidden();
+    };
+    typeLogin(QStringLiteral("free"), QStringLiteral("free"));
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_EQ(main.loadFreeUserInfoCalls, 1);
+    EXPECT_TRUE(windowStillThere);
+    EXPECT_TRUE(busyShown);
+    EXPECT_EQ(objUser().sSubDomain, "free.corvane.example");
+    EXPECT_TRUE(waitUnloaded());
+}
+
+TEST_F(LoginActionTest, AccountWithDomainsDoesNotRunTheFreeAccountLoading) {
+    startSim();
+    RecordingMainWindow main;
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_EQ(main.loadFreeUserInfoCalls, 0);
+}
+
+TEST_F(LoginActionTest, ASecondActivationDuringALoginIsIgnored) {
+    startSim();
+    RecordingMainWindow main;
+    // The free-account loading runs while the login is still under way; a click that reaches the
+    // window then (a nested event loop) must neither send a request nor undo the login.
+    main.onLoadFreeUserInfo = [&] { window().cmdLogin_Click(); };
+    typeLogin(QStringLiteral("free"), QStringLiteral("free"));
+    window().cmdLogin_Click();
+    EXPECT_EQ(loginRequests().size(), 1);
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_TRUE(messages_.shown().empty());
+}
+
+}  // namespace
+}  // namespace quillon::test
