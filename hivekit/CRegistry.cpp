@@ -125,7 +125,24 @@ long CRegistry::CreateKey() {
     return disposition;
 }
 
+namespace {
+
+// One snapshot for the reads of a routine.
+class ReadScope {
+  public:
+    explicit ReadScope(Store& store) : store_(store) { store_.BeginRead(); }
+    ~ReadScope() { store_.EndRead(); }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+  private:
+    Store& store_;
+};
+
+}  // namespace
+
 void CRegistry::GetKeyInfo() {
+    ReadScope snapshot(store_);
     CloseKey();
     if (autoCreate_) {
         if (CreateKey() == 0) {
@@ -141,9 +158,10 @@ void CRegistry::GetKeyInfo() {
         throw OpenFailure();
     }
     valueList_.Clear();
+    valueList_.Reserve(rows.size());
     std::int32_t i = 0;
-    for (const ValueRow& row : rows) {
-        std::string name = row.name;
+    for (ValueRow& row : rows) {
+        std::string& name = row.name;
         Var data;
         switch (row.type) {
             case 4:
@@ -153,7 +171,7 @@ void CRegistry::GetKeyInfo() {
                 data = Bytes(row.data.begin(), row.data.end());
                 break;
             case 7:
-                data = row.data;
+                data = std::move(row.data);
                 break;
             default: {
                 if (name.empty()) {
@@ -162,7 +180,10 @@ void CRegistry::GetKeyInfo() {
                 if (row.type == 1 || row.type == 2) {
                     // The text less its terminating zero.
                     const bool terminated = !row.data.empty() && row.data.back() == '\0';
-                    data = row.data.substr(0, row.data.size() - (terminated ? 1 : 0));
+                    if (terminated) {
+                        row.data.pop_back();
+                    }
+                    data = std::move(row.data);
                 } else {
                     // A type the list does not know is listed like binary data (name and type,
                     // no data) so that the values after it are not lost.
@@ -172,7 +193,7 @@ void CRegistry::GetKeyInfo() {
             }
         }
         try {
-            valueList_.Add(name, name, row.type, data);
+            valueList_.Add(name, name, row.type, std::move(data));
         } catch (const ComError& e) {
             // A value really named "<DEFAULT>" next to the default value: the second is left
             // out of the list rather than ending the enumeration.

@@ -54,6 +54,7 @@ CREATE TABLE IF NOT EXISTS vals(
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
   UNIQUE(key, folded));
+CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, seq);
 )sql";
 
 // Makes the folders of `path` that are missing, each private to the user.
@@ -207,6 +208,7 @@ void Store::Disconnect() {
         sqlite3_close_v2(db_);
         db_ = nullptr;
     }
+    inRead_ = false;
     path_.clear();
 }
 
@@ -352,8 +354,22 @@ long Store::PrepareSchema() {
     });
 }
 
+void Store::BeginRead() {
+    if (!inRead_ && Connect() == kStoreOk && Exec("BEGIN") == kStoreOk) {
+        inRead_ = true;
+    }
+}
+
+void Store::EndRead() {
+    if (inRead_) {
+        inRead_ = false;
+        Exec("COMMIT");
+    }
+}
+
 template <class Body>
 long Store::Write(Body body) {
+    EndRead();
     // A busy answer after the time-out gets one more try, so that two writers that met
     // both get through.
     long code = kStoreBusy;

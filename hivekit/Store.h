@@ -67,6 +67,11 @@ class Store {
                   std::string_view data);
     long DeleteValue(std::int64_t keyId, std::string_view name);
 
+    // Reads between BeginRead and EndRead share one snapshot (and one lock of the file); a
+    // write in between ends the read first.
+    void BeginRead();
+    void EndRead();
+
     // The roots, by handle, and their names (HKEY_LOCAL_MACHINE ...).
     static bool RootName(std::int32_t root, std::string& name);
     static bool RootFromName(std::string_view name, std::int32_t& root);
@@ -87,6 +92,7 @@ class Store {
     long Write(Body body);
 
     sqlite3* db_ = nullptr;
+    bool inRead_ = false;
     std::string path_;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;
     std::string lastError_;

@@ -50,6 +50,7 @@ void clsRegKeyData::SetData(const Bytes& dta) {
     if (dta.size() > kBufferSize) {
         throw ComError(kErrSubscript, kComponentSource, "Subscript out of range");
     }
+    buffer_.resize(kBufferSize);
     std::copy(dta.begin(), dta.end(), buffer_.begin());
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,7 +43,8 @@ class clsRegKeyData {
     std::string stringValue_;
     std::int32_t longValue_ = 0;
     std::uint8_t byteValue_ = 0;
-    std::array<std::uint8_t, kBufferSize> buffer_{};
+    // Allocated by the first SetData only: most values never use it.
+    std::vector<std::uint8_t> buffer_;
 };
 
 }  // namespace hivekit

@@ -16,7 +16,7 @@ constexpr std::int32_t kBytesBuffer = 513;
 }  // namespace
 
 std::shared_ptr<clsRegKeyData> colRegistry::Add(const std::string& Key, const std::string& Name,
-                                                std::int32_t Typ, const Var& Data) {
+                                                std::int32_t Typ, Var Data) {
     auto item = std::make_shared<clsRegKeyData>();
     item->ItemKey = Key;
     item->ItemName = Name;
@@ -25,7 +25,11 @@ std::shared_ptr<clsRegKeyData> colRegistry::Add(const std::string& Key, const st
         case 1:
         case 2:
         case 7:
-            item->SetStringValue(VarToString(Data));
+            if (auto* text = std::get_if<std::string>(&Data)) {
+                item->SetStringValue(std::move(*text));
+            } else {
+                item->SetStringValue(VarToString(Data));
+            }
             break;
         case 4:
             item->SetLongValue(VarToLong(Data));
@@ -96,6 +100,11 @@ void colRegistry::Remove(const Var& index) {
     const std::size_t position = PositionOf(index);
     byKey_.erase(FoldName(items_[position]->ItemKey));
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void colRegistry::Reserve(std::size_t count) {
+    items_.reserve(count);
+    byKey_.reserve(count);
 }
 
 void colRegistry::Clear() {

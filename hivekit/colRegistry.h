@@ -18,7 +18,9 @@ class colRegistry {
     // Builds an item and files it under `Key` (an empty key: returned, not filed). A key
     // already filed fails the call, as does non-array data for a type that wants bytes.
     std::shared_ptr<clsRegKeyData> Add(const std::string& Key, const std::string& Name,
-                                       std::int32_t Typ, const Var& Data);
+                                       std::int32_t Typ, Var Data);
+    // Room for `count` items without growing.
+    void Reserve(std::size_t count);
     // Fails with 1200 / "Registry Collection" / "Invalid Index" or "Name not Found in Current Key".
     std::shared_ptr<clsRegKeyData> Item(const Var& index) const;
     std::int32_t Count() const { return static_cast<std::int32_t>(items_.size()); }
