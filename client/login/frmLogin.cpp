@@ -174,13 +174,13 @@ void frmLogin::buildAdvancedPanel() {
     chkSSL_ = new QCheckBox(QStringLiteral("Use SSL"), frameAdvanced_);
     chkSSL_->setObjectName(QStringLiteral("chkSSL"));
     place(chkSSL_, 3000, 285, 1335, 255);
-    label(frameAdvanced_, "Label17", QStringLiteral("Refresh Rate (seconds):"), 1200, 750, 1900,
+    label(frameAdvanced_, "Label17", QStringLiteral("Refresh Rate (seconds):"), 1200, 750, 2340,
           255);
     cboRefreshRate_ = new QComboBox(frameAdvanced_);
     cboRefreshRate_->setObjectName(QStringLiteral("cboRefreshRate"));
-    place(cboRefreshRate_, 3120, 705, 900, 315);
+    place(cboRefreshRate_, 3555, 705, 800, 315);
     // The advanced help picture has no action of its own.
-    helpImage(frameAdvanced_, "imgHelpAdvanced", 4080, 735)->unsetCursor();
+    helpImage(frameAdvanced_, "imgHelpAdvanced", 4080, 1680)->unsetCursor();
     cmdOKAdvanced_ = new PictureButton(frameAdvanced_, QStringLiteral("cmdOKAdvanced"),
                                        QStringLiteral("Label18"), QStringLiteral("Ok"));
     cmdOKAdvanced_->setGeometryTwips(1620, 1620, 1200, 375);
