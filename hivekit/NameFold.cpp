@@ -8,10 +8,28 @@ namespace hivekit {
 namespace {
 
 // glibc's C.UTF-8 locale knows the case of every Unicode letter and is always there; it is
-// used through towupper_l so that the program's own locale is never touched.
+// used through towupper_l so that the program's own locale is never touched. It is freed when
+// the library is unloaded.
+class FoldingLocaleHolder {
+  public:
+    FoldingLocaleHolder()
+        : loc_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr))) {}
+    ~FoldingLocaleHolder() {
+        if (loc_) {
+            freelocale(loc_);
+        }
+    }
+    FoldingLocaleHolder(const FoldingLocaleHolder&) = delete;
+    FoldingLocaleHolder& operator=(const FoldingLocaleHolder&) = delete;
+    locale_t get() const { return loc_; }
+
+  private:
+    locale_t loc_;
+};
+
 locale_t FoldingLocale() {
-    static const locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return loc;
+    static const FoldingLocaleHolder holder;
+    return holder.get();
 }
 
 // Decodes one UTF-8 sequence at `i`; returns its length, or 0 when it is not valid.

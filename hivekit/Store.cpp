@@ -456,7 +456,7 @@ long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& ke
         return kStoreInvalidHandle;
     }
     const std::vector<std::string> parts = SplitKeyPath(path);
-    if (parts.empty() || !ValidKeyParts(parts)) {
+    if (!ValidKeyParts(parts)) {
         return kStoreBadPath;
     }
     if (long code = Connect(); code != kStoreOk) {

@@ -246,6 +246,15 @@ TEST_F(CRegistryTest, AutoCreateOffLeavesAMissingKeyAloneAndTheListAsItWas) {
     EXPECT_FALSE(KeyExists("Missing\\Key"));
 }
 
+TEST_F(CRegistryTest, AnEmptyKeyReadsTheRootAndWritesNothing) {
+    CRegistry r;
+    r.PutKey("");
+    EXPECT_EQ(r.GetValueCount(), 1);
+    EXPECT_TRUE(notices.empty());
+    EXPECT_FALSE(Set(r, S("stray"), S("x")));
+    EXPECT_TRUE(RawValues("").empty());
+}
+
 // --- Errors and properties -------------------------------------------------------------------
 
 TEST_F(CRegistryTest, ValueCountCannotBePutAndStays) {
