@@ -251,8 +251,10 @@ bool ExportKey(Store& store, std::int32_t root, const std::string& path, std::st
     std::int64_t id = 0;
     std::string rootName;
     Store::RootName(root, rootName);
-    if (store.OpenKey(root, path, id) != kStoreOk) {
-        why = "The system was unable to find the specified registry key or value.";
+    if (long code = store.OpenKey(root, path, id); code != kStoreOk) {
+        why = code == kStoreNotFound
+                  ? "The system was unable to find the specified registry key or value."
+                  : "The store cannot be read (" + store.LastError() + ").";
         return false;
     }
     std::string fullName = rootName;

@@ -88,6 +88,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
     return true;
 }
 
+// The message for a key that could not be opened: missing, or a store that cannot be read.
+std::string OpenError(Store& store, long code) {
+    if (code == kStoreNotFound || code == kStoreBadPath) {
+        return kNotFound;
+    }
+    return "ERROR: The store " + Store::DefaultPath() + " cannot be read (" + store.LastError() +
+           ").";
+}
+
 bool Confirm(const std::string& question, std::ostream& err, std::istream& in) {
     err << question << " (Yes/No)? " << std::flush;
     std::string answer;
@@ -150,8 +159,8 @@ bool QueryKey(Store& store, std::int64_t id, const std::string& fullName, const 
 int Query(Store& store, std::int32_t root, const std::string& path, const Options& o,
           std::ostream& out, std::ostream& err) {
     std::int64_t id = 0;
-    if (store.OpenKey(root, path, id) != kStoreOk) {
-        err << kNotFound << "\n";
+    if (long code = store.OpenKey(root, path, id); code != kStoreOk) {
+        err << OpenError(store, code) << "\n";
         return 1;
     }
     std::ostringstream text;
@@ -215,8 +224,8 @@ int Delete(Store& store, std::int32_t root, const std::string& path, const Optio
            std::ostream& out, std::ostream& err, std::istream& in) {
     const std::string full = FullName(root, path);
     std::int64_t id = 0;
-    if (store.OpenKey(root, path, id) != kStoreOk) {
-        err << kNotFound << "\n";
+    if (long code = store.OpenKey(root, path, id); code != kStoreOk) {
+        err << OpenError(store, code) << "\n";
         return 1;
     }
     if (o.valueName || o.allValues) {

@@ -81,6 +81,10 @@ TEST_F(RegToolTest, ErrorsGoToStandardErrorWithAFailingStatus) {
     EXPECT_EQ(Run({"query", "HKLM\\K", "/zz"}), 1);
     EXPECT_EQ(Run({"delete", "HKLM", "/f"}), 1);
     EXPECT_EQ(Run({"import", dir + "/missing.reg"}), 1);
+    std::ofstream(dir + "/registry.db")
+        << "this is not a database, not at all, not even a little bit";
+    EXPECT_EQ(Run({"query", "HKLM\\K"}), 1);
+    EXPECT_NE(err.find("cannot be read (file is not a database)"), std::string::npos) << err;
 }
 
 TEST_F(RegToolTest, OverwritingAndDeletingAskUnlessForced) {
