@@ -61,18 +61,20 @@ std::string GuidString(const GUID& g) {
 
 HRESULT RegisterServer(const std::string& libraryPath) {
     Store store;
-    for (const Entry& e : Entries(libraryPath)) {
-        std::int64_t id = 0;
-        int disposition = 0;
-        if (store.CreateKey(HkeyClassRoot, e.key, id, disposition) != kStoreOk) {
-            return SELFREG_E_CLASS;
+    const long code = store.Batch([&]() -> long {
+        for (const Entry& e : Entries(libraryPath)) {
+            std::int64_t id = 0;
+            int disposition = 0;
+            if (long c = store.CreateKey(HkeyClassRoot, e.key, id, disposition); c != kStoreOk) {
+                return c;
+            }
+            if (long c = store.SetValue(id, e.name, RegSz, e.value + '\0'); c != kStoreOk) {
+                return c;
+            }
         }
-        std::string data = e.value + '\0';
-        if (store.SetValue(id, e.name, RegSz, data) != kStoreOk) {
-            return SELFREG_E_CLASS;
-        }
-    }
-    return S_OK;
+        return kStoreOk;
+    });
+    return code == kStoreOk ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT UnregisterServer() {
@@ -80,27 +82,29 @@ HRESULT UnregisterServer() {
     const std::string libid = GuidString(LIBID_Hivekit);
     const std::pair<std::string, std::string> trees[] = {
         {"CLSID", GuidString(CLSID_CRegistry)},
-        {kProgId, ""},
+        {"", kProgId},
         {"TypeLib\\" + libid, "1.0"},
         {"Interface", GuidString(IID__CRegistry)},
     };
-    bool failed = false;
-    for (const auto& [parent, sub] : trees) {
-        long code = sub.empty() ? store.DeleteKeyTree(HkeyClassRoot, "", parent)
-                                : store.DeleteKeyTree(HkeyClassRoot, parent, sub);
-        failed = failed || (code != kStoreOk && code != kStoreNotFound);
-    }
-    // The type library's key goes too when no other version of it is registered.
-    std::int64_t id = 0;
-    std::vector<std::string> versions;
-    if (store.OpenKey(HkeyClassRoot, "TypeLib\\" + libid, id) == kStoreOk &&
-        store.ReadSubKeys(id, versions) == kStoreOk && versions.empty()) {
-        std::vector<ValueRow> values;
-        if (store.ReadValues(id, values) == kStoreOk && values.empty()) {
-            store.DeleteKeyTree(HkeyClassRoot, "TypeLib", libid);
+    const long code = store.Batch([&]() -> long {
+        for (const auto& [parent, sub] : trees) {
+            if (long c = store.DeleteKeyTree(HkeyClassRoot, parent, sub);
+                c != kStoreOk && c != kStoreNotFound) {
+                return c;
+            }
         }
-    }
-    return failed ? SELFREG_E_CLASS : S_OK;
+        // The type library's key goes too when no other version of it is registered.
+        std::int64_t id = 0;
+        std::vector<std::string> versions;
+        std::vector<ValueRow> values;
+        if (store.OpenKey(HkeyClassRoot, "TypeLib\\" + libid, id) == kStoreOk &&
+            store.ReadSubKeys(id, versions) == kStoreOk && versions.empty() &&
+            store.ReadValues(id, values) == kStoreOk && values.empty()) {
+            return store.DeleteKeyTree(HkeyClassRoot, "TypeLib", libid);
+        }
+        return kStoreOk;
+    });
+    return code == kStoreOk ? S_OK : SELFREG_E_CLASS;
 }
 
 }  // namespace hivekit

@@ -209,6 +209,7 @@ void Store::Disconnect() {
         db_ = nullptr;
     }
     inRead_ = false;
+    inBatch_ = false;
     path_.clear();
 }
 
@@ -367,8 +368,23 @@ void Store::EndRead() {
     }
 }
 
+long Store::Batch(const std::function<long()>& body) {
+    if (long code = Connect(); code != kStoreOk) {
+        return code;
+    }
+    return Write([&]() -> long {
+        inBatch_ = true;
+        const long code = body();
+        inBatch_ = false;
+        return code;
+    });
+}
+
 template <class Body>
 long Store::Write(Body body) {
+    if (inBatch_) {
+        return body();  // already inside the batch's transaction
+    }
     EndRead();
     // A busy answer after the time-out gets one more try, so that two writers that met
     // both get through.

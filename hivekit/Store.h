@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,6 +68,9 @@ class Store {
                   std::string_view data);
     long DeleteValue(std::int64_t keyId, std::string_view name);
 
+    // Runs `body` (made of the writes above) as one transaction: all of it or nothing.
+    long Batch(const std::function<long()>& body);
+
     // Reads between BeginRead and EndRead share one snapshot (and one lock of the file); a
     // write in between ends the read first.
     void BeginRead();
@@ -93,6 +97,7 @@ class Store {
 
     sqlite3* db_ = nullptr;
     bool inRead_ = false;
+    bool inBatch_ = false;
     std::string path_;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;
     std::string lastError_;

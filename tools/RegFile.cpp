@@ -269,7 +269,9 @@ bool ExportKey(Store& store, std::int32_t root, const std::string& path, std::st
     return true;
 }
 
-bool ImportFile(Store& store, const std::string& fileBytes, std::string& why) {
+namespace {
+
+bool ImportLines(Store& store, const std::string& fileBytes, std::string& why) {
     const std::vector<std::string> lines = Lines(fileBytes);
     std::size_t n = 0;
     while (n < lines.size() && lines[n].empty()) {
@@ -346,6 +348,18 @@ bool ImportFile(Store& store, const std::string& fileBytes, std::string& why) {
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool ImportFile(Store& store, const std::string& fileBytes, std::string& why) {
+    // One transaction: a file that fails half-way changes nothing.
+    const long code = store.Batch(
+        [&]() -> long { return ImportLines(store, fileBytes, why) ? kStoreOk : kStoreIoFailed; });
+    if (code != kStoreOk && why.empty()) {
+        why = store.LastError();
+    }
+    return code == kStoreOk;
 }
 
 }  // namespace hivekit::reg

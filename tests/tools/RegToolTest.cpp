@@ -159,6 +159,13 @@ TEST_F(RegToolTest, ImportsWhatTheWindowsEditorWrites) {
               "    Expand    REG_EXPAND_SZ    %PATH%\n"
               "    Multi    REG_MULTI_SZ    a\\0b\n\n");
     EXPECT_EQ(Run({"query", "HKCU\\Software\\Old"}), 1);
+    // A file that goes wrong half-way changes nothing.
+    std::ofstream(dir + "/half.reg")
+        << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Half]\n"
+           "\"ok\"=\"1\"\n\"broken\"=dword:zz\n";
+    EXPECT_EQ(Run({"import", dir + "/half.reg"}), 1);
+    EXPECT_NE(err.find("line 5"), std::string::npos) << err;
+    EXPECT_EQ(Run({"query", "HKCU\\Half"}), 1);
     std::ofstream(dir + "/bad.reg") << "not a registry file\n";
     EXPECT_EQ(Run({"import", dir + "/bad.reg"}), 1);
     EXPECT_NE(err.find("Windows Registry Editor Version 5.00"), std::string::npos);
