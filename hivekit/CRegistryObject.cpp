@@ -28,7 +28,8 @@ bool FromVariant(const VARIANT& v, Var& out) {
             out = v.lVal;
             return true;
         case VT_UI1:
-            out = static_cast<std::int16_t>(v.bVal);
+            // A byte is a number but not a 16-bit integer: as a value name it is its digits.
+            out = static_cast<std::int32_t>(v.bVal);
             return true;
         case VT_BOOL:
             out = v.boolVal != VARIANT_FALSE;
