@@ -73,6 +73,27 @@ std::string ExpandEnvironment(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+// One snapshot for the reads of a routine.
+class ReadScope {
+  public:
+    explicit ReadScope(Store& store) : store_(store), began_(store_.BeginRead()) {}
+    ~ReadScope() {
+        if (began_) {
+            store_.EndRead();
+        }
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+  private:
+    Store& store_;
+    bool began_;
+};
+
+}  // namespace
+
 CRegistry::CRegistry() {
     PutRoot(kDefaultRoot);
 }
@@ -105,6 +126,7 @@ bool CRegistry::OpenKey(std::int32_t /*access: the store keeps no rights per key
         return false;
     }
     CloseKey();
+    ReadScope snapshot(store_);
     if (autoCreate_) {
         const long disposition = CreateKey();
         return disposition == 1 || disposition == 2;
@@ -124,22 +146,6 @@ long CRegistry::CreateKey() {
     keyHandle_ = id;
     return disposition;
 }
-
-namespace {
-
-// One snapshot for the reads of a routine.
-class ReadScope {
-  public:
-    explicit ReadScope(Store& store) : store_(store) { store_.BeginRead(); }
-    ~ReadScope() { store_.EndRead(); }
-    ReadScope(const ReadScope&) = delete;
-    ReadScope& operator=(const ReadScope&) = delete;
-
-  private:
-    Store& store_;
-};
-
-}  // namespace
 
 void CRegistry::GetKeyInfo() {
     ReadScope snapshot(store_);

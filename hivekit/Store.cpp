@@ -355,10 +355,12 @@ long Store::PrepareSchema() {
     });
 }
 
-void Store::BeginRead() {
-    if (!inRead_ && Connect() == kStoreOk && Exec("BEGIN") == kStoreOk) {
-        inRead_ = true;
+bool Store::BeginRead() {
+    if (inRead_ || inBatch_ || Connect() != kStoreOk || Exec("BEGIN") != kStoreOk) {
+        return false;
     }
+    inRead_ = true;
+    return true;
 }
 
 void Store::EndRead() {

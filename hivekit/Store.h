@@ -73,7 +73,8 @@ class Store {
 
     // Reads between BeginRead and EndRead share one snapshot (and one lock of the file); a
     // write in between ends the read first.
-    void BeginRead();
+    // BeginRead is true when it began the read (false inside one already, or on failure).
+    bool BeginRead();
     void EndRead();
 
     // The roots, by handle, and their names (HKEY_LOCAL_MACHINE ...).
