@@ -54,7 +54,9 @@ std::size_t Decode(std::string_view s, std::size_t i, char32_t& cp) {
     return len;
 }
 
-void Encode(char32_t cp, std::string& out) {
+}  // namespace
+
+void AppendUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -71,8 +73,6 @@ void Encode(char32_t cp, std::string& out) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 std::string FoldName(std::string_view name) {
     std::string out;
@@ -96,7 +96,7 @@ std::string FoldName(std::string_view name) {
         if (loc) {
             cp = static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), loc));
         }
-        Encode(cp, out);
+        AppendUtf8(cp, out);
         i += len;
     }
     return out;

@@ -14,6 +14,9 @@ std::string FoldName(std::string_view name);
 // True when the two names are equal without regard to case.
 bool SameName(std::string_view a, std::string_view b);
 
+// Appends one code point to `out` as UTF-8.
+void AppendUtf8(char32_t cp, std::string& out);
+
 // The number of characters (code points) of UTF-8 text; a stray byte counts as one.
 std::size_t CharacterCount(std::string_view text);
 

@@ -30,24 +30,6 @@ constexpr TypeEntry kTypes[] = {
     {11, "REG_QWORD"},
 };
 
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 void AppendUnit(char16_t u, std::string& out) {
     out += static_cast<char>(u & 0xFF);
     out += static_cast<char>(u >> 8);
@@ -102,7 +84,7 @@ std::string Utf16leToUtf8(std::string_view s) {
                 i += 2;
             }
         }
-        AppendUtf8(u, out);
+        hivekit::AppendUtf8(u, out);
     }
     return out;
 }
