@@ -53,6 +53,11 @@ struct RefreshCase {
     const char* selected;
 };
 
+void PrintTo(const RefreshCase& c, std::ostream* os) {
+    *os << "stored " << c.stored << (c.subDomain ? ", sub-domain" : "") << " selects "
+        << c.selected;
+}
+
 class RefreshRateTest : public AdvancedSettingsTest,
                         public ::testing::WithParamInterface<RefreshCase> {};
 
