@@ -87,8 +87,12 @@ TEST_F(LoginActionTest, EmptyBoxesAreRefusedWithoutARequest) {
 TEST_F(LoginActionTest, WrongPasswordEmptiesTheBoxesAndKeepsTheWindow) {
     startSim();
     window().show();
+    window().activateWindow();
     typeLogin(QStringLiteral("demo"), QStringLiteral("wrong"));
+    control<QLineEdit>("txtPassword")->setFocus();
+    ASSERT_TRUE(waitUntil([this] { return control<QLineEdit>("txtPassword")->hasFocus(); }));
     window().cmdLogin_Click();
+    EXPECT_TRUE(control<QLineEdit>("txtUsername")->hasFocus());
     EXPECT_EQ(messages_.texts(),
               QStringList({"Invalid Username or Password.\r\n\r\nIf you are a new user you must "
                            "register using the First Time Here hyperlink on the login screen. "
