@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "diagnostics/LogFolder.h"
 #include "login/ProgramFlags.h"
 #include "login/clsUser.h"
 #include "platform/Endpoints.h"
@@ -30,11 +31,14 @@ void resetProgramState() {
 LoginFixture::LoginFixture()
     : store_("HIVEKIT_STORE", dir_.filePath(QStringLiteral("registry.db")).toLocal8Bit()) {
     resetProgramState();
+    // Error reports log beside the program; keep them in the test's own folder.
+    setProgramFolder(dir_.path());
 }
 
 LoginFixture::~LoginFixture() {
     delete window_.data();
     resetProgramState();
+    setProgramFolder(QString());
 }
 
 void LoginFixture::storeText(const QString& name, const QString& value) {

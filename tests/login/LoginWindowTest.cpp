@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDate>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -108,6 +109,10 @@ TEST_F(LoginWindowTest, AdvancedOkThatCannotWriteIsReportedUnderItsOwnName) {
     EXPECT_TRUE(messages_.shown()[0].text.startsWith("frmLogin.cmdOKAdvanced_Click()"))
         << messages_.shown()[0].text.toStdString();
     EXPECT_EQ(beeps_.count(), 1);
+    // The report's record went to the day's log in the program's (here: the test's) folder.
+    QFile log(dir_.filePath("Logs/Pindrel_" + QDate::currentDate().toString("MMdd") + ".log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(":: frmLogin.cmdOKAdvanced_Click()\r\n"));
     // The panels were switched before the save.
     EXPECT_TRUE(control<QFrame>("frameAdvanced")->isHidden());
 }
