@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
+#include <exception>
 
 #include "login/AccountExpiry.h"
 #include "login/LoginReply.h"
@@ -33,6 +34,29 @@ void showLoginMessage(const char* text) {
     MsgBox(QString::fromUtf8(text), MsgButtons::OK, QStringLiteral("Corvane"), MsgIcon::None);
 }
 
+// Shows the busy panel over the login panel for as long as it lives and hides it on every way
+// out, so that an error raised while it shows cannot leave the window covered for good.
+class BusyPanel {
+  public:
+    explicit BusyPanel(QFrame* panel) : panel_(panel) { panel_->repaint(); }
+    ~BusyPanel() { panel_->hide(); }
+    BusyPanel(const BusyPanel&) = delete;
+    BusyPanel& operator=(const BusyPanel&) = delete;
+
+  private:
+    QFrame* panel_;
+};
+
+// Sends the login request. A transfer that raises an error instead of reporting a failure
+// counts as a failed transfer: the user is told the server could not be reached.
+TransferReply sendLogin(const QString& address) {
+    try {
+        return serviceTransfer().OpenURL(address);
+    } catch (const std::exception& error) {
+        return TransferReply{false, QString(), QString::fromLocal8Bit(error.what())};
+    }
+}
+
 }  // namespace
 
 void frmLogin::cmdLogin_Click() {
@@ -45,24 +69,26 @@ void frmLogin::cmdLogin_Click() {
     const BusyGuard guard;
     bLoggedIn = false;
 
-    const QString username = txtUsername_->text().trimmed();
+    // The boxes are trimmed of blanks only: a tab is part of what the user typed.
+    const QString username = TrimNull(txtUsername_->text());
     if (username.isEmpty()) {
         showLoginMessage(kMsgNoUsername);
         return;
     }
-    const QString password = txtPassword_->text().trimmed();
+    const QString password = TrimNull(txtPassword_->text());
     if (password.isEmpty()) {
         showLoginMessage(kMsgNoPassword);
         return;
     }
 
-    showOverLogin(frmLoggingIn_);
-    // The request blocks the event loop; paint the busy panel before it starts.
-    frmLoggingIn_->repaint();
-    // User name and password are percent-encoded where they would otherwise change the query.
-    const TransferReply reply =
-        serviceTransfer().OpenURL(sServiceURL + LoginQuery(username, password));
-    frmLoggingIn_->hide();
+    TransferReply reply;
+    {
+        showOverLogin(frmLoggingIn_);
+        // The request blocks the event loop; the busy panel is painted before it starts.
+        const BusyPanel busy(frmLoggingIn_);
+        // User name and password are percent-encoded where they would otherwise change the query.
+        reply = sendLogin(sServiceURL + LoginQuery(username, password));
+    }
 
     const QString body = reply.ok ? reply.body : QString();
     switch (JudgeLoginReply(body)) {
@@ -94,9 +120,8 @@ void frmLogin::cmdLogin_Click() {
 
     if (!user.sSubDomain.isEmpty()) {
         showOverLogin(frmLoggingIn_);
-        frmLoggingIn_->repaint();
+        const BusyPanel busy(frmLoggingIn_);
         MainLoadFreeUserInfo();
-        frmLoggingIn_->hide();
     }
     Unload();
 }

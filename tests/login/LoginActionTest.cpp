@@ -8,6 +8,8 @@
 #include "protocol/basDNS.h"
 #include "support/Wait.h"
 
+#include <stdexcept>
+
 namespace quillon::test {
 namespace {
 
@@ -48,10 +50,15 @@ TEST_F(LoginActionTest, SaveLoginBoxSetsTheFlag) {
 
 TEST_F(LoginActionTest, BoxesAreSentAndStoredTrimmed) {
     SimProcess& sim = startSim();
+    // Only blanks are trimmed: a tab stays part of the password.
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo\t"));
+    window().cmdLogin_Click();
+    EXPECT_EQ(messages_.texts(), QStringList({kMsgInvalidLogin}));
     typeLogin(QStringLiteral("  demo "), QStringLiteral(" demo  "));
     window().cmdLogin_Click();
     EXPECT_TRUE(bLoggedIn);
-    EXPECT_EQ(sim.requestLog(), QStringList({"/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"}));
+    EXPECT_EQ(sim.requestLog(), QStringList({"/dnslogin3.asp?fxn=login&usr=demo&pwd=demo%09",
+                                             "/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"}));
     EXPECT_EQ(objUser().sUsername, "demo");
     EXPECT_EQ(objUser().sPassword, "demo");
 }
@@ -129,6 +136,42 @@ TEST_F(LoginActionTest, TransferFailuresEndInTheContactMessage) {
     EXPECT_EQ(messages_.texts().size(), 4);
     EXPECT_EQ(messages_.texts().last(), contact);
     EXPECT_TRUE(control<QFrame>("frmLoggingIn")->isHidden());
+}
+
+// A transfer that raises an error instead of reporting a failure.
+class ThrowingTransfer : public Transfer {
+  public:
+    ThrowingTransfer() { setServiceTransfer(this); }
+    ~ThrowingTransfer() override { unregisterServiceTransfer(this); }
+    TransferReply OpenURL(const QString&) override { throw std::runtime_error("broken"); }
+};
+
+TEST_F(LoginActionTest, TheBusyPanelIsHiddenWhateverGoesWrong) {
+    window();
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    {
+        // An error raised by the transfer is a failed transfer.
+        ThrowingTransfer broken;
+        window().cmdLogin_Click();
+    }
+    EXPECT_EQ(messages_.texts(), QStringList({kMsgContactError}));
+    EXPECT_TRUE(control<QFrame>("frmLoggingIn")->isHidden());
+    EXPECT_FALSE(bLoggedIn);
+
+    // An error out of the free-account loading leaves the window usable.
+    RecordingMainWindow main;
+    main.onLoadFreeUserInfo = [] { throw std::runtime_error("broken"); };
+    FakeTransfer transfer(
+        {true,
+         QStringLiteral("<p>DNS LOGIN:SUCCESS</p><p>SubDomain:free.corvane.example</p>"),
+         {}});
+    EXPECT_THROW(window().cmdLogin_Click(), std::runtime_error);
+    EXPECT_TRUE(control<QFrame>("frmLoggingIn")->isHidden());
+    main.onLoadFreeUserInfo = nullptr;
+    window().cmdLogin_Click();
+    EXPECT_EQ(transfer.urls.size(), 2);
+    EXPECT_EQ(main.loadFreeUserInfoCalls, 2);
+    EXPECT_TRUE(waitUnloaded());
 }
 
 TEST_F(LoginActionTest, LoginValueIsComparedExactlyAfterTrimming) {
