@@ -21,53 +21,86 @@ certs=$build/certs
 demo=$build/demo
 mkdir -p "$demo"
 
+# What this run starts is stopped, and its scratch folder removed, on every way out.
+run_dir=$(mktemp -d "$demo/run.XXXXXX")
+sim_pid=""
+xvfb_pid=""
+cleanup() {
+  for pid in $sim_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$run_dir"
+}
+trap cleanup EXIT
+
+# Requests to corvane-sim never go through a proxy named in the environment.
+no_proxy="127.0.0.1,localhost${no_proxy:+,$no_proxy}"
+NO_PROXY=$no_proxy
+export no_proxy NO_PROXY
+
+# start_sim HTTP-ADDR HTTPS-ADDR: starts corvane-sim and succeeds once both listeners run.
+sim_log=$run_dir/corvane-sim.log
+start_sim() {
+  "$bin/corvane-sim" --db "$demo/corvane-sim.db" --http "$1" --https "$2" \
+    --cert "$certs/sim-cert.pem" --key "$certs/sim-key.pem" --seed-demo >"$sim_log" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 1 100); do
+    grep -q "listening on https" "$sim_log" && return 0
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
+  sim_pid=""
+  return 1
+}
+# The demo's ports, or free ones when another run (or program) already holds them.
+if ! start_sim 127.0.0.1:1400 127.0.0.1:14443; then
+  echo "Port 1400 or 14443 is in use; corvane-sim takes free ports instead."
+  if ! start_sim 127.0.0.1:0 127.0.0.1:0; then
+    echo "corvane-sim did not start:"
+    cat "$sim_log"
+    exit 1
+  fi
+fi
+http=$(sed -n 's|^corvane-sim: listening on http://||p' "$sim_log" | head -n 1)
+https=$(sed -n 's|^corvane-sim: listening on https://||p' "$sim_log" | head -n 1)
+echo "corvane-sim is running on http://$http and https://$https (log: $sim_log)"
+
 # The demo's own store: the connection settings that point quillon at corvane-sim.
 export HIVEKIT_STORE=$demo/registry.db
 key='HKLM\SOFTWARE\Corvane\Init'
 setting() {  # setting NAME DATA
   "$bin/hivekit-reg" add "$key" /v "$1" /d "$2" /f >/dev/null
 }
-setting UpdateHost 127.0.0.1
-setting SecureHost 127.0.0.1:14443
-setting WebSite http://127.0.0.1:1400
+if [ "${http##*:}" = 1400 ]; then
+  # The port list's 1400 reaches corvane-sim.
+  setting UpdateHost 127.0.0.1
+  setting Port 1400
+else
+  # An update host with its own port is reached on that port whatever the port list says.
+  setting UpdateHost "$http"
+fi
+setting SecureHost "$https"
+setting WebSite "http://$http"
 setting TrustedCA "$certs/sim-cert.pem"
-setting Port 1400
-
-sim_log=$demo/corvane-sim.log
-"$bin/corvane-sim" --db "$demo/corvane-sim.db" --http 127.0.0.1:1400 \
-  --https 127.0.0.1:14443 --cert "$certs/sim-cert.pem" --key "$certs/sim-key.pem" \
-  --seed-demo >"$sim_log" 2>&1 &
-sim_pid=$!
-xvfb_pid=""
-cleanup() {
-  kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
-  fi
-}
-trap cleanup EXIT
-
-for _ in $(seq 1 100); do
-  grep -q "listening on https" "$sim_log" 2>/dev/null && break
-  if ! kill -0 "$sim_pid" 2>/dev/null; then
-    echo "corvane-sim did not start (is port 1400 or 14443 in use?):"
-    cat "$sim_log"
-    exit 1
-  fi
-  sleep 0.1
-done
-echo "corvane-sim is running (log: $sim_log)"
 
 if [ -z "${DISPLAY:-}" ]; then
-  display=99
-  while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-  Xvfb ":${display}" -screen 0 1024x768x24 -nolisten tcp >"$demo/xvfb.log" 2>&1 &
+  # A virtual screen on a display number Xvfb chooses itself.
+  exec 3>"$run_dir/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$run_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=":${display}"
-  for _ in $(seq 1 50); do
-    xdpyinfo >/dev/null 2>&1 && break
+  exec 3>&-
+  for _ in $(seq 1 100); do
+    [ -s "$run_dir/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.1
   done
+  if [ ! -s "$run_dir/display" ]; then
+    echo "Xvfb did not start:"
+    cat "$run_dir/xvfb.log"
+    exit 1
+  fi
+  export DISPLAY=":$(head -n 1 "$run_dir/display")"
   cat <<EOT
 No display was set, so quillon runs on a virtual screen, DISPLAY=$DISPLAY. From another shell:
   look at it:    DISPLAY=$DISPLAY import -window root /tmp/quillon.png

@@ -1,6 +1,7 @@
 // corvane-sim: a stand-in of the Corvane service for the demo and the tests.
 #include <httplib.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -44,7 +45,17 @@ bool bindListener(Listener& listener) {
     return listener.server->bind_to_port(a.host, a.port);
 }
 
+// The library's default also sets SO_REUSEPORT, which lets a second corvane-sim listen on a port
+// that one already holds, and the kernel then shares the connections between the two. Only
+// SO_REUSEADDR is kept (a restart may bind while old connections linger), so a port in use is
+// refused.
+void exclusivePort(socket_t sock) {
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
 void setUp(httplib::Server& server, Store& store, SimControl& control) {
+    server.set_socket_options(exclusivePort);
     registerServiceRoutes(server, store, control);
     registerControlEndpoints(server, control);
     registerPages(server);

@@ -227,6 +227,20 @@ TEST(SimWire, CommandLineRefusesNonLoopbackAndBadArguments) {
     EXPECT_TRUE(badCert.errors.contains("certificate")) << badCert.errors.toStdString();
 }
 
+// A second sim on a port that one already holds must not share it: the two would each get some
+// of the connections, and a client could not tell which one answered.
+TEST(SimWire, APortInUseIsRefused) {
+    SimProcess sim;
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    QTemporaryDir dir;
+    const auto second = runToExit({"--db", dir.filePath("s.db"), "--http", sim.httpHostPort()});
+    EXPECT_TRUE(second.exited);
+    EXPECT_NE(second.code, 0);
+    EXPECT_TRUE(second.errors.contains("cannot listen on " + sim.httpHostPort()))
+        << second.errors.toStdString();
+    EXPECT_TRUE(sim.get(kLogin).contains("DNS LOGIN:SUCCESS"));
+}
+
 TEST(SimWire, RestartWithSeedKeepsOneSetOfDemoData) {
     QTemporaryDir dir;
     const QString db = dir.filePath("s.db");
