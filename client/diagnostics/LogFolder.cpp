@@ -1,11 +1,13 @@
 #include "diagnostics/LogFolder.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 namespace quillon {
 
@@ -20,10 +22,31 @@ QString withSlash(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
+// Creates the folder and whichever of its parents are missing, each for its owner only
+// (0700, whatever the umask lets through): the logs are this user's, and a folder others
+// may write in would let them plant links in place of the log files.
+bool makeFolders(const QString& folder) {
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != '/') {
+            continue;
+        }
+        const QByteArray part = path.left(end);
+        struct stat st {};
+        if (::stat(part.constData(), &st) == 0) {
+            continue;
+        }
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A folder is usable when it exists or can be made, and this process may create files in
 // it. access() also answers for a read-only file system, where even root cannot write.
 bool usable(const QString& folder) {
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+    if (!makeFolders(folder) || !QFileInfo(folder).isDir()) {
         return false;
     }
     return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;

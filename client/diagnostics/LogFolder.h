@@ -17,7 +17,8 @@ QString StateFolder();
 
 // The "Logs" folder to write in: "Logs" under the given program folder when it can be
 // created there and written to, otherwise "Logs" under StateFolder() on the same terms.
-// Creates the folder (and its parents) as needed. Empty when neither can be used.
+// Creates the folder (and its parents) as needed, open to their owner only (0700).
+// Empty when neither can be used.
 QString UsableLogsFolder(const QString& programFolder);
 
 }  // namespace quillon

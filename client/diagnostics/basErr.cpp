@@ -102,19 +102,29 @@ LogOutcome writeRecord(int fd, const QByteArray& bytes) {
     return LogOutcome::Written;
 }
 
-// Opens the day's file for appending (creating it) and writes the record under an
-// exclusive lock. A lock that cannot be had means another writer has the file: try again
-// every step until the limit has passed, then give up.
+// Opens the day's file for appending (creating it, readable by its owner only) and
+// writes the record under an exclusive lock. A lock that cannot be had means another
+// writer has the file: try again every step until the limit has passed, then give up.
+// Only a regular file is written: a symbolic link in the day's file's place is not
+// followed (it could point anywhere), and a pipe or device is refused without waiting for
+// a reader (O_NONBLOCK, which a regular file ignores).
 LogOutcome appendRecord(const QString& path, const QByteArray& bytes) {
     const LogWait& wait = waitSettings();
     const auto deadline = std::chrono::steady_clock::now() + wait.limit;
     const QByteArray name = QFile::encodeName(path);
     for (;;) {
-        const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        const int fd =
+            ::open(name.constData(),
+                   O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
         if (fd < 0) {
             if (errno == EINTR) {
                 continue;
             }
+            return LogOutcome::SkippedFailed;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
             return LogOutcome::SkippedFailed;
         }
         int rc;

@@ -24,10 +24,12 @@ enum class LogOutcome {
 //          Error Source:  Quillon
 //          Error Description:  Type mismatch
 //     (empty line)
-// Day and month names are the locale's (QLocale()). The file is locked (flock) while the
-// record is written, so records of two processes never interleave; a file locked by
-// another writer is tried again every half second, for at most ten seconds, and the
-// record is then skipped. Any other failure skips the record too. Nothing is thrown.
+// Day and month names are the locale's (QLocale()). A new file is readable and writable by
+// its owner only; a symbolic link, pipe or device in its place is not written to and the
+// record is skipped. The file is locked (flock) while the record is written, so records
+// of two processes never interleave; a file locked by another writer is tried again every
+// half second, for at most ten seconds, and the record is then skipped. Any other failure skips the
+// record too. Nothing is thrown.
 LogOutcome LogError(const QString& programFolder, const QString& number, const QString& label,
                     const QString& source, const QString& description,
                     const std::optional<QString>& detail = std::nullopt);

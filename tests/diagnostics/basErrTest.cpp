@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -237,6 +238,47 @@ TEST_F(LogTest, AWriteThatFailsHalfwayLeavesNoHalfRecord) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(outcome, LogOutcome::SkippedFailed);
     EXPECT_EQ(readLog(logs()), before);
+}
+
+TEST_F(LogTest, KeepsTheLogToItsOwnerAndWritesOnlyARegularFile) {
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+        return st.st_mode & 0777;
+    };
+    // Folders and files are the owner's alone even under a umask that lets everything
+    // through, beside the program and in the state folder (with the parents made for it).
+    QFile blocker(tmp_.filePath("plain-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const mode_t oldMask = ::umask(0);
+    const LogOutcome beside = LogError(program_, "1", "a()", "s", "d");
+    const LogOutcome state = LogError(blocker.fileName() + "/prog", "2", "b()", "s", "d");
+    ::umask(oldMask);
+    EXPECT_EQ(beside, LogOutcome::Written);
+    EXPECT_EQ(state, LogOutcome::Written);
+    for (const QString& folder : {logs(), tmp_.filePath("state"), tmp_.filePath("state/quillon"),
+                                  tmp_.filePath("state/quillon/Logs")}) {
+        EXPECT_EQ(mode(folder), 0700u) << folder.toStdString();
+    }
+    EXPECT_EQ(mode(logs() + "/Pindrel_1207.log"), 0600u);
+    EXPECT_EQ(mode(tmp_.filePath("state/quillon/Logs/Pindrel_1207.log")), 0600u);
+
+    // A link planted in place of the day's file is not followed: what it points to stays.
+    const QString target = tmp_.filePath("elsewhere.txt");
+    QFile other(target);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("keep");
+    other.close();
+    clock_.set(kNow.addDays(1));
+    ASSERT_TRUE(QFile::link(target, logs() + "/Pindrel_1208.log"));
+    EXPECT_EQ(LogError(program_, "3", "c()", "s", "d"), LogOutcome::SkippedFailed);
+    EXPECT_EQ(readLog(tmp_.path(), "elsewhere.txt"), "keep");
+
+    // A pipe there has no reader: the writer must not wait for one.
+    clock_.set(kNow.addDays(2));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(logs() + "/Pindrel_1209.log").constData(), 0600), 0);
+    EXPECT_EQ(LogError(program_, "4", "d()", "s", "d"), LogOutcome::SkippedFailed);
 }
 
 TEST_F(LogTest, ErrorReportLogsBeepsAndShowsTheBox) {
