@@ -162,7 +162,9 @@ QString CFileInfo::FormatFileDate(double dt) {
 
 QString CFileInfo::FormatFileSize(int32_t size) {
     const QLocale locale;
-    const qint64 n = size;
+    // The 32 bits are read without sign: FileSize gives the low half of a size, which is
+    // negative for files of 2 to 4 GB, and no size is below zero.
+    const qint64 n = static_cast<uint32_t>(size);
     const QString bytes = locale.toString(n) + QStringLiteral(" bytes");
     if (n < 1024) {
         return bytes;

@@ -96,6 +96,7 @@ class CFileInfo {
     static QString FormatFileDate(double dt);
 
     // A size for people: "1,023 bytes", "1.50KB (1,536 bytes)", with the locale's separators.
+    // The size is taken as unsigned 32 bits (-1 is 4,294,967,295 bytes), as FileSize gives it.
     static QString FormatFileSize(int32_t size);
 
   private:

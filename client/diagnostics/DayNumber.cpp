@@ -31,7 +31,19 @@ QDateTime fromDayNumber(double dayNumber) {
         seconds -= kSecondsPerDay;
         date = date.addDays(1);
     }
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(seconds * 1000)));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(seconds * 1000));
+    const QDateTime local(date, time);
+    if (local.isValid()) {
+        return local;
+    }
+    // The clock time was skipped when summer time began (02:30 on a day the clocks jump
+    // from 02:00 to 03:00). Read it with the offset in force before the change, as the
+    // clock would have shown it had it not jumped: it lands as far after the change
+    // (03:30), rather than being no time at all.
+    const qint64 asIfUtc = QDate(1970, 1, 1).daysTo(date) * kSecondsPerDay + seconds;
+    const int offsetBefore =
+        QDateTime::fromSecsSinceEpoch(asIfUtc - kSecondsPerDay).offsetFromUtc();
+    return QDateTime::fromSecsSinceEpoch(asIfUtc - offsetBefore);
 }
 
 }  // namespace quillon

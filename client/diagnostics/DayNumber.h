@@ -11,7 +11,8 @@ namespace quillon {
 double toDayNumber(const QDateTime& local);
 
 // The local date and time of a day number, to the nearest second; invalid for a number
-// that is not finite or lies outside the years 100 to 9999.
+// that is not finite or lies outside the years 100 to 9999. A clock time skipped when
+// summer time begins is read with the offset of before the change (02:30 gives 03:30).
 QDateTime fromDayNumber(double dayNumber);
 
 }  // namespace quillon

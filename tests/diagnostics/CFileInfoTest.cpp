@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <ctime>
 
 #include "diagnostics/CFileInfo.h"
 #include "diagnostics/DayNumber.h"
+#include "support/ScopedEnv.h"
 
 using namespace quillon;
 
@@ -52,6 +54,10 @@ TEST_F(FormatFileSize, UsesTheRightUnitAtEveryBoundary) {
         {1023999999, "977MB (1,023,999,999 bytes)"},
         {1024000000, "0.95GB (1,024,000,000 bytes)"},
         {2147483647, "2.00GB (2,147,483,647 bytes)"},
+        // The low half of a 2 to 4 GB file's size is negative as a signed number.
+        {-2147483647 - 1, "2.00GB (2,147,483,648 bytes)"},
+        {-1073741824, "3.00GB (3,221,225,472 bytes)"},
+        {-1, "4.00GB (4,294,967,295 bytes)"},
     };
     for (const auto& [n, text] : rows) {
         EXPECT_EQ(CFileInfo::FormatFileSize(n), QString::fromUtf8(text)) << n;
@@ -89,6 +95,37 @@ TEST(DayNumber, RoundTripsAndCountsBackBeforeDayZero) {
     EXPECT_EQ(fromDayNumber(toDayNumber(t)), QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59)));
     EXPECT_FALSE(fromDayNumber(std::numeric_limits<double>::quiet_NaN()).isValid());
     EXPECT_FALSE(fromDayNumber(1e12).isValid());
+}
+
+using DaylightSaving = LocaleFixture;
+
+TEST_F(DaylightSaving, AClockTimeSkippedWhenSummerTimeBeginsLandsAfterTheChange) {
+    QTemporaryDir dir;
+    const QString path = makeFile(dir, "a.txt");
+    {
+        test::ScopedEnv tz("TZ", "Europe/Berlin");
+        ::tzset();
+        // 29 March 2026: the clocks jump from 02:00 to 03:00 (01:00 UTC).
+        const double skipped = 46110.0 + (2 * 3600 + 30 * 60) / 86400.0;
+        const QDateTime when = fromDayNumber(skipped);
+        ASSERT_TRUE(when.isValid());
+        EXPECT_EQ(when.toSecsSinceEpoch(), 1774747800);  // 01:30 UTC, 03:30 summer time
+        EXPECT_EQ(when.time(), QTime(3, 30));
+        EXPECT_TRUE(CFileInfo::FormatFileDate(skipped).startsWith("3/29/26 3:30:00 AM"));
+
+        CFileInfo info;
+        info.setFullPathName(path);
+        info.setModifyTime(skipped);
+        EXPECT_EQ(QFileInfo(path).lastModified().toSecsSinceEpoch(), 1774747800);
+        EXPECT_DOUBLE_EQ(info.ModifyTime(), 46110.0 + 3.5 / 24);
+        // The hours either side of the change still read back as they were put.
+        for (const QTime t : {QTime(1, 59, 59), QTime(3, 0, 0)}) {
+            const double day = toDayNumber(QDateTime(QDate(2026, 3, 29), t));
+            info.setModifyTime(day);
+            EXPECT_DOUBLE_EQ(info.ModifyTime(), day);
+        }
+    }
+    ::tzset();
 }
 
 TEST(CFileInfo, ReadsNamesSizesAndKeepsValuesWhenAFileIsMissing) {
