@@ -13,6 +13,11 @@ for tool in Xvfb xdotool xdpyinfo curl; do
   fi
 done
 
+# Requests to corvane-sim never go through a proxy named in the environment.
+no_proxy="127.0.0.1,localhost${no_proxy:+,$no_proxy}"
+NO_PROXY=$no_proxy
+export no_proxy NO_PROXY
+
 work=$(mktemp -d)
 sim_pid="" xvfb_pid="" quillon_pid=""
 cleanup() {

@@ -61,6 +61,8 @@ class LoginFixture : public ::testing::Test {
     bool waitUnloaded();
 
     QTemporaryDir dir_;
+    // The client's requests to corvane-sim never go through a proxy named in the environment.
+    ScopedEnv noProxy_{"no_proxy", "127.0.0.1,localhost"};
     ScopedEnv store_;
     ScriptedMessageBoxes messages_;
     RecordingPageOpener pages_;
