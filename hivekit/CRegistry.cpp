@@ -158,7 +158,9 @@ void CRegistry::GetKeyInfo() {
         CloseKey();
         throw OpenFailure();
     }
-    std::vector<ValueRow> rows;
+    // The row buffer is kept between reads so that a re-read after every write does not
+    // grow it again row by row; the rows' data moves on into the list.
+    std::vector<ValueRow>& rows = rows_;
     if (store_.ReadValues(keyHandle_, rows) != kStoreOk) {
         CloseKey();
         throw OpenFailure();

@@ -69,6 +69,7 @@ class CRegistry {
     std::int16_t valueCount_ = 0;
     std::int64_t keyHandle_ = 0;
     colRegistry valueList_;
+    std::vector<ValueRow> rows_;
     Store store_;
 };
 

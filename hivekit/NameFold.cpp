@@ -75,10 +75,24 @@ void AppendUtf8(char32_t cp, std::string& out) {
 }
 
 std::string FoldName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
+    // Most names are ASCII: fold those in place, and decode only from the first other byte.
+    std::string out(name);
+    std::size_t i = 0;
+    for (; i < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(out[i]);
+        if (b >= 0x80) {
+            break;
+        }
+        if (b >= 'a' && b <= 'z') {
+            out[i] = static_cast<char>(b - 'a' + 'A');
+        }
+    }
+    if (i == out.size()) {
+        return out;
+    }
+    out.resize(i);
     const locale_t loc = FoldingLocale();
-    for (std::size_t i = 0; i < name.size();) {
+    while (i < name.size()) {
         const auto b0 = static_cast<unsigned char>(name[i]);
         if (b0 < 0x80) {
             out += (b0 >= 'a' && b0 <= 'z') ? static_cast<char>(b0 - 'a' + 'A')

@@ -83,7 +83,8 @@ bool PrepareFile(const std::string& path) {
     if (errno != EEXIST) {
         return false;
     }
-    fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO put in the store's place would hold the caller here for good.
+    fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         // An existing file we cannot read is reported by SQLite's own open.
         return errno != ELOOP;
@@ -259,6 +260,16 @@ long Store::Exec(const char* sql) {
     return Code(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
 }
 
+long Store::Step(const char* sql) {
+    sqlite3_stmt* st = Prepare(sql);
+    if (!st) {
+        const long code = Code(sqlite3_errcode(db_));
+        return code == kStoreOk ? kStoreIoFailed : code;
+    }
+    Reset reset(st);
+    return Code(sqlite3_step(st));
+}
+
 long Store::Connect() {
     const std::string path = DefaultPath();
     if (db_ && path == path_) {
@@ -356,7 +367,7 @@ long Store::PrepareSchema() {
 }
 
 bool Store::BeginRead() {
-    if (inRead_ || inBatch_ || Connect() != kStoreOk || Exec("BEGIN") != kStoreOk) {
+    if (inRead_ || inBatch_ || Connect() != kStoreOk || Step("BEGIN") != kStoreOk) {
         return false;
     }
     inRead_ = true;
@@ -366,7 +377,7 @@ bool Store::BeginRead() {
 void Store::EndRead() {
     if (inRead_) {
         inRead_ = false;
-        Exec("COMMIT");
+        Step("COMMIT");
     }
 }
 
@@ -392,7 +403,7 @@ long Store::Write(Body body) {
     // both get through.
     long code = kStoreBusy;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        code = Exec("BEGIN IMMEDIATE");
+        code = Step("BEGIN IMMEDIATE");
         if (code == kStoreBusy) {
             continue;
         }
@@ -401,12 +412,15 @@ long Store::Write(Body body) {
         }
         code = body();
         if (code == kStoreOk) {
-            code = Exec("COMMIT");
+            code = Step("COMMIT");
             if (code == kStoreOk) {
                 return code;
             }
         }
-        Exec("ROLLBACK");
+        // The reason the write failed is what callers report, not the rollback's answer.
+        const std::string why = lastError_;
+        Step("ROLLBACK");
+        lastError_ = why;
         if (code != kStoreBusy) {
             return code;
         }

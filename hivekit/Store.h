@@ -90,6 +90,9 @@ class Store {
     long PrepareSchema();
     sqlite3_stmt* Prepare(const char* sql);
     long Exec(const char* sql);
+    // Runs one statement that returns no rows, prepared once per connection: the transaction
+    // statements run several times for every write and every key read.
+    long Step(const char* sql);
     long Code(int sqliteCode);
     long ResolvePath(std::int64_t from, const std::vector<std::string>& parts, std::size_t& found,
                      std::int64_t& keyId);

@@ -55,12 +55,10 @@ std::shared_ptr<clsRegKeyData> colRegistry::Add(const std::string& Key, const st
         }
     }
     if (!Key.empty()) {
-        const std::string folded = FoldName(Key);
-        if (byKey_.count(folded)) {
+        if (!byKey_.try_emplace(FoldName(Key), item).second) {
             throw ComError(kErrKeyInUse, kComponentSource,
                            "This key is already associated with an element of this collection");
         }
-        byKey_.emplace(folded, item);
         items_.push_back(item);
     }
     return item;

@@ -60,7 +60,7 @@ TEST_F(StoreFileTest, JournalSchemaAndWidenedRights) {
     EXPECT_EQ(ModeOf(storePath), 0600u);
 }
 
-TEST_F(StoreFileTest, SymbolicLinkInPlaceOfTheStoreIsRefused) {
+TEST_F(StoreFileTest, SymbolicLinkOrFifoInPlaceOfTheStoreIsRefused) {
     const std::string target = dir + "/elsewhere.db";
     std::ofstream(target) << "";
     ASSERT_EQ(symlink(target.c_str(), storePath.c_str()), 0);
@@ -69,6 +69,14 @@ TEST_F(StoreFileTest, SymbolicLinkInPlaceOfTheStoreIsRefused) {
     EXPECT_EQ(r.GetValueCount(), 0);
     EXPECT_EQ(notices, std::vector<std::string>{"|Unknown error"});
     EXPECT_EQ(std::ifstream(target).peek(), EOF);  // nothing written through the link
+
+    // A FIFO is refused at once rather than waited on for a writer that never comes.
+    ASSERT_EQ(unlink(storePath.c_str()), 0);
+    ASSERT_EQ(mkfifo(storePath.c_str(), 0600), 0);
+    notices.clear();
+    r.PutKey("K");
+    EXPECT_EQ(r.GetValueCount(), 0);
+    EXPECT_EQ(notices, std::vector<std::string>{"|Unknown error"});
 }
 
 TEST_F(StoreFileTest, KeyPathsIgnoreStraySeparatorsAndRefuseLongParts) {
