@@ -74,6 +74,11 @@ std::string ValueLine(const ValueRow& row) {
     return line;
 }
 
+// A line break in a key or value name would split its line: the file could not be read back.
+bool HasLineBreak(const std::string& name) {
+    return name.find_first_of("\r\n") != std::string::npos;
+}
+
 bool ExportTree(Store& store, std::int64_t id, const std::string& fullName, std::string& out,
                 std::string& why) {
     std::vector<ValueRow> values;
@@ -82,8 +87,18 @@ bool ExportTree(Store& store, std::int64_t id, const std::string& fullName, std:
         why = "cannot read " + fullName + ": " + store.LastError();
         return false;
     }
+    if (HasLineBreak(fullName)) {
+        why =
+            "The key name " + fullName + " holds a line break, which a registry file cannot carry.";
+        return false;
+    }
     out += "[" + fullName + "]\r\n";
     for (const ValueRow& row : values) {
+        if (HasLineBreak(row.name)) {
+            why = "A value name in " + fullName +
+                  " holds a line break, which a registry file cannot carry.";
+            return false;
+        }
         out += ValueLine(row) + "\r\n";
     }
     out += "\r\n";

@@ -1,6 +1,7 @@
 #include "RegTool.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -236,14 +237,25 @@ int Delete(Store& store, std::int32_t root, const std::string& path, const Optio
             return 1;
         }
         std::vector<ValueRow> rows;
-        store.ReadValues(id, rows);
-        bool done = false;
+        if (store.ReadValues(id, rows) != kStoreOk) {
+            err << OpenError(store, kStoreIoFailed) << "\n";
+            return 1;
+        }
+        bool found = false;
         for (const ValueRow& row : rows) {
             if (o.allValues || SameName(row.name, *o.valueName)) {
-                done = store.DeleteValue(id, row.name) == kStoreOk || done;
+                found = true;
+                // A value that another writer removed meanwhile is gone all the same.
+                if (long code = store.DeleteValue(id, row.name);
+                    code != kStoreOk && code != kStoreNotFound) {
+                    err << "ERROR: Cannot delete the value "
+                        << (row.name.empty() ? std::string("(Default)") : row.name) << " ("
+                        << store.LastError() << ").\n";
+                    return 1;
+                }
             }
         }
-        if (!done && !o.allValues) {
+        if (!found && !o.allValues) {
             err << kNotFound << "\n";
             return 1;
         }
@@ -278,10 +290,11 @@ int Export(Store& store, std::int32_t root, const std::string& path, const std::
         err << "The operation was cancelled.\n";
         return 1;
     }
-    // Settings may hold a saved password: the file is the user's alone.
+    // Settings may hold a saved password: the file is the user's alone, also when it replaces
+    // a file that others could read (its rights are narrowed before anything is written).
     const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    const bool ok =
-        fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    const bool ok = fd >= 0 && fchmod(fd, 0600) == 0 &&
+                    write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     if (fd >= 0) {
         close(fd);
     }

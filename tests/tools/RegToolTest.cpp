@@ -1,5 +1,6 @@
 // hivekit-reg: query output, add and delete, export/import round trips, and errors.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -135,6 +136,42 @@ TEST_F(RegToolTest, ExportAndImportRoundTripAKeyTree) {
     ASSERT_EQ(Run({"import", file}), 0) << err;
     ASSERT_EQ(Run({"query", key, "/s"}), 0);
     EXPECT_EQ(out, before);
+}
+
+TEST_F(RegToolTest, DeletionsTheStoreRefusesFailTheCommand) {
+    ASSERT_EQ(Run({"add", "HKLM\\K", "/v", "n", "/d", "1"}), 0);
+    // The store refuses every value deletion, as a damaged or full one would.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir + "/registry.db").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER keep BEFORE DELETE ON vals "
+                           "BEGIN SELECT RAISE(ABORT, 'values are kept'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(Run({"delete", "HKLM\\K", "/va", "/f"}), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("values are kept"), std::string::npos) << err;
+    EXPECT_EQ(Run({"delete", "HKLM\\K", "/v", "N", "/f"}), 1);
+    EXPECT_NE(err.find("values are kept"), std::string::npos) << err;
+    EXPECT_EQ(Run({"query", "HKLM\\K", "/v", "n"}), 0);
+}
+
+TEST_F(RegToolTest, ExportKeepsTheFilePrivateAndRefusesNamesItCouldNotReadBack) {
+    ASSERT_EQ(Run({"add", "HKLM\\K", "/v", "sPassword", "/d", "secret"}), 0);
+    const std::string file = dir + "/k.reg";
+    std::ofstream(file) << "an older file that others could read";
+    ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+    ASSERT_EQ(Run({"export", "HKLM\\K", file, "/y"}), 0) << err;
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // A line break in a name would split its line, and the file would not import.
+    ASSERT_EQ(Run({"add", "HKLM\\K", "/v", "two\nlines", "/d", "x"}), 0);
+    EXPECT_EQ(Run({"export", "HKLM\\K", dir + "/broken.reg"}), 1);
+    EXPECT_NE(err.find("line break"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/broken.reg"));
 }
 
 TEST_F(RegToolTest, ImportsWhatTheWindowsEditorWrites) {
