@@ -348,7 +348,12 @@ bool ImportLines(Store& store, const std::string& fileBytes, std::string& why) {
         }
         const std::string dataText = line.substr(pos + 1);
         if (dataText == "-") {
-            store.DeleteValue(keyId, valueName);
+            // A value that is not there is already as the file wants it.
+            if (long code = store.DeleteValue(keyId, valueName);
+                code != kStoreOk && code != kStoreNotFound) {
+                why = "Cannot delete " + valueName + ": " + store.LastError() + where;
+                return false;
+            }
             continue;
         }
         std::int32_t type = 0;

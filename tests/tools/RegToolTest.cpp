@@ -154,6 +154,10 @@ TEST_F(RegToolTest, DeletionsTheStoreRefusesFailTheCommand) {
     EXPECT_NE(err.find("values are kept"), std::string::npos) << err;
     EXPECT_EQ(Run({"delete", "HKLM\\K", "/v", "N", "/f"}), 1);
     EXPECT_NE(err.find("values are kept"), std::string::npos) << err;
+    std::ofstream(dir + "/remove.reg") << "Windows Registry Editor Version 5.00\n\n"
+                                          "[HKEY_LOCAL_MACHINE\\K]\n\"n\"=-\n";
+    EXPECT_EQ(Run({"import", dir + "/remove.reg"}), 1);
+    EXPECT_NE(err.find("values are kept"), std::string::npos) << err;
     EXPECT_EQ(Run({"query", "HKLM\\K", "/v", "n"}), 0);
 }
 
