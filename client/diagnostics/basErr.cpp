@@ -38,8 +38,15 @@ QByteArray recordBytes(const QDateTime& now, const QString& number, const QStrin
                        const QString& source, const QString& description,
                        const std::optional<QString>& detail) {
     static const QString crlf = QStringLiteral("\r\n");
-    QString line1 = QLocale().toString(now, QStringLiteral("ddd MMM  d hh:mm:ss")) +
-                    QStringLiteral(" :: ") + label;
+    // "ddd MMM  d hh:mm:ss": day and month names are the locale's, but the numbers are plain
+    // ASCII digits in every locale (QLocale's formats would use Arabic or Devanagari ones).
+    const QLocale locale;
+    const QDate day = now.date();
+    QString line1 = locale.dayName(day.dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                    locale.monthName(day.month(), QLocale::ShortFormat) + QStringLiteral("  ") +
+                    QString::number(day.day()) + QLatin1Char(' ') +
+                    now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral(" :: ") +
+                    label;
     if (detail.has_value()) {
         line1 += QStringLiteral(" :: ") + *detail;
     }

@@ -115,6 +115,14 @@ TEST_F(LogTest, NamesDaysAndMonthsInTheLocalesLanguage) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     LogError(program_, "1", "x", "s", "d");
     EXPECT_TRUE(readLog(logs()).startsWith("Mo. Dez.  7 09:05:03 :: x\r\n"));
+    // The numbers stay in ASCII digits where the locale writes its own.
+    const QLocale marathi(QLocale::Marathi, QLocale::India);
+    QLocale::setDefault(marathi);
+    clock_.set(kNow.addDays(1));
+    LogError(program_, "1", "x", "s", "d");
+    EXPECT_EQ(QString::fromUtf8(readLog(logs(), "Pindrel_1208.log")).section("\r\n", 0, 0),
+              marathi.dayName(2, QLocale::ShortFormat) + " " +
+                  marathi.monthName(12, QLocale::ShortFormat) + "  8 09:05:03 :: x");
 }
 
 TEST_F(LogTest, TwoErrorsOfOneDayGoToOneFileInOrder) {
