@@ -104,7 +104,7 @@ if [ -z "${DISPLAY:-}" ]; then
   cat <<EOT
 No display was set, so quillon runs on a virtual screen, DISPLAY=$DISPLAY. From another shell:
   look at it:    DISPLAY=$DISPLAY import -window root /tmp/quillon.png
-  log in:        DISPLAY=$DISPLAY xdotool search --name '^Login' windowactivate --sync; \\
+  log in:        DISPLAY=$DISPLAY xdotool search --name '^Login' windowfocus --sync; \\
                  DISPLAY=$DISPLAY xdotool type demo; DISPLAY=$DISPLAY xdotool key Tab; \\
                  DISPLAY=$DISPLAY xdotool type demo; DISPLAY=$DISPLAY xdotool key Return
 EOT
