@@ -135,6 +135,8 @@ HRESULT CRegistryObject::Invoke(DISPID id, const GUID&, LCID, std::uint16_t wFla
     if (puArgErr) {
         *puArgErr = 0;
     }
+    // What a failed call below reports is its own error, never an earlier one's.
+    ClearError();
 
     switch (id) {
         case DISPID_Access:

@@ -102,10 +102,19 @@ ULONG CRegistryObject::Release() {
     return left;
 }
 
-HRESULT CRegistryObject::Call(const std::function<void()>& body) {
+void CRegistryObject::ClearError() {
     errNumber_ = 0;
     errSource_.clear();
     errDescription_.clear();
+}
+
+HRESULT CRegistryObject::Refuse(HRESULT hr) {
+    ClearError();
+    return hr;
+}
+
+HRESULT CRegistryObject::Call(const std::function<void()>& body) {
+    ClearError();
     try {
         body();
         return S_OK;
@@ -126,9 +135,14 @@ HRESULT CRegistryObject::Call(const std::function<void()>& body) {
     if (!(p)) {              \
         return E_POINTER;    \
     }
+// A member refused before it runs leaves no earlier call's error information behind.
+#define HIVEKIT_CHECK_ARG(p)      \
+    if (!(p)) {                   \
+        return Refuse(E_POINTER); \
+    }
 
 HRESULT CRegistryObject::DeleteValue(BSTR* sValue, VARIANT_BOOL* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] {
         std::string name = sValue ? FromBstr(*sValue) : std::string();
         *result = registry_.DeleteValue(name) ? VARIANT_TRUE : VARIANT_FALSE;
@@ -136,34 +150,34 @@ HRESULT CRegistryObject::DeleteValue(BSTR* sValue, VARIANT_BOOL* result) {
 }
 
 HRESULT CRegistryObject::GetName(std::int16_t iRequest, BSTR* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     *result = nullptr;
     return Call([&] { *result = ToBstr(registry_.GetName(iRequest)); });
 }
 
 HRESULT CRegistryObject::GetValue(const VARIANT* vRequest, BSTR* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     *result = nullptr;
     Var request;
     if (vRequest && !FromVariant(*vRequest, request)) {
-        return DISP_E_TYPEMISMATCH;
+        return Refuse(DISP_E_TYPEMISMATCH);
     }
     return Call([&] { *result = ToBstr(registry_.GetValue(request)); });
 }
 
 HRESULT CRegistryObject::DeleteKey(BSTR KeyName, VARIANT_BOOL* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call(
         [&] { *result = registry_.DeleteKey(FromBstr(KeyName)) ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 HRESULT CRegistryObject::Create(BSTR KeyName, const VARIANT* sKeyName, BSTR sValue,
                                 std::int16_t* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     Var name;
     const bool haveName = sKeyName && sKeyName->vt != VT_ERROR;
     if (haveName && !FromVariant(*sKeyName, name)) {
-        return DISP_E_TYPEMISMATCH;
+        return Refuse(DISP_E_TYPEMISMATCH);
     }
     const std::string value = FromBstr(sValue);
     return Call([&] {
@@ -174,13 +188,13 @@ HRESULT CRegistryObject::Create(BSTR KeyName, const VARIANT* sKeyName, BSTR sVal
 
 HRESULT CRegistryObject::SetValue(VARIANT* sKeyName, VARIANT* sValue, std::int16_t* regType,
                                   VARIANT_BOOL* result) {
-    HIVEKIT_CHECK_OUT(result);
-    HIVEKIT_CHECK_OUT(sKeyName);
-    HIVEKIT_CHECK_OUT(sValue);
+    HIVEKIT_CHECK_ARG(result);
+    HIVEKIT_CHECK_ARG(sKeyName);
+    HIVEKIT_CHECK_ARG(sValue);
     Var name;
     Var value;
     if (!FromVariant(*sKeyName, name) || !FromVariant(*sValue, value)) {
-        return DISP_E_TYPEMISMATCH;
+        return Refuse(DISP_E_TYPEMISMATCH);
     }
     const std::int16_t type = regType ? *regType : 0;
     return Call([&] {
@@ -207,12 +221,12 @@ HRESULT CRegistryObject::put_ValueCount(std::int16_t* vl) {
 }
 
 HRESULT CRegistryObject::get_ValueCount(std::int16_t* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] { *result = registry_.GetValueCount(); });
 }
 
 HRESULT CRegistryObject::get_Default(BSTR* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] { *result = ToBstr(registry_.GetDefault()); });
 }
 
@@ -221,7 +235,7 @@ HRESULT CRegistryObject::put_AutoCreate(VARIANT_BOOL vData) {
 }
 
 HRESULT CRegistryObject::get_AutoCreate(VARIANT_BOOL* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] { *result = registry_.GetAutoCreate() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
@@ -230,7 +244,7 @@ HRESULT CRegistryObject::put_Key(BSTR vData) {
 }
 
 HRESULT CRegistryObject::get_Key(BSTR* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] { *result = ToBstr(registry_.GetKey()); });
 }
 
@@ -239,12 +253,12 @@ HRESULT CRegistryObject::put_Root(std::int32_t vData) {
 }
 
 HRESULT CRegistryObject::get_Root(std::int32_t* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] { *result = registry_.GetRoot(); });
 }
 
 HRESULT CRegistryObject::get_Access(std::int32_t* result) {
-    HIVEKIT_CHECK_OUT(result);
+    HIVEKIT_CHECK_ARG(result);
     return Call([&] { *result = registry_.GetAccess(); });
 }
 

@@ -68,6 +68,9 @@ class CRegistryObject final : public _CRegistry, public IErrorInfo {
     // Runs one member: clears the error information, turns a raised error into a failed
     // status with its information kept.
     HRESULT Call(const std::function<void()>& body);
+    void ClearError();
+    // Clears the error information and gives `hr`: a member refused before it ran.
+    HRESULT Refuse(HRESULT hr);
 
     std::atomic<ULONG> refs_{1};
     CRegistry registry_;

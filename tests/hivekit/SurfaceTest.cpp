@@ -155,6 +155,13 @@ TEST_F(SurfaceTest, MembersInTheirOrderWithTheirResultsAndErrorInformation) {
     EXPECT_EQ(o->get_ValueCount(&count), S_OK);
     EXPECT_EQ(ErrorOf(o), "0||");  // a call that succeeds clears it
     EXPECT_EQ(count, 2);
+    // So does a call refused before it runs: its failure is not dressed in an older error.
+    EXPECT_EQ(o->GetName(9, &text), StatusFromErrorNumber(1200));
+    VARIANT unsupported;
+    VariantInit(&unsupported);
+    unsupported.vt = 5;  // a floating-point number, which the interface does not take
+    EXPECT_EQ(o->GetValue(&unsupported, &text), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(ErrorOf(o), "0||");
     o->Release();
 }
 
@@ -211,6 +218,13 @@ TEST_F(SurfaceTest, InvokeByDispatchIdentifier) {
         DISP_E_EXCEPTION);
     EXPECT_EQ(Take(info.bstrSource), "Registry Collection");
     EXPECT_EQ(Take(info.bstrDescription), "Invalid Index");
+    VARIANT unsupported;
+    VariantInit(&unsupported);
+    unsupported.vt = 5;
+    DISPPARAMS badGet{&unsupported, nullptr, 1, 0};
+    EXPECT_EQ(o->Invoke(DISPID_GetValue, IID_NULL, 0, DISPATCH_METHOD, &badGet, &result, nullptr,
+                        nullptr),
+              DISP_E_TYPEMISMATCH);  // not the exception of the call before
     EXPECT_EQ(o->Invoke(0x1234, IID_NULL, 0, DISPATCH_METHOD, &noArgs, &result, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(
