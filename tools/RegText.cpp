@@ -165,7 +165,10 @@ bool ParseAddData(std::int32_t type, const std::string& text, std::string& data,
         case 4: {
             errno = 0;
             char* end = nullptr;
-            const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
+            // Decimal, or hexadecimal after "0x", as `reg add` reads it: "010" is ten, not an
+            // octal eight.
+            const int base = text.size() > 1 && (text[1] == 'x' || text[1] == 'X') ? 16 : 10;
+            const unsigned long long v = std::strtoull(text.c_str(), &end, base);
             if (text.empty() || text[0] == '-' || *end != '\0' || errno == ERANGE ||
                 v > 0xFFFFFFFFull) {
                 why = "Invalid value for REG_DWORD: " + text;

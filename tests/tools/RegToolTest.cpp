@@ -88,6 +88,17 @@ TEST_F(RegToolTest, ErrorsGoToStandardErrorWithAFailingStatus) {
     EXPECT_NE(err.find("cannot be read (file is not a database)"), std::string::npos) << err;
 }
 
+TEST_F(RegToolTest, DwordDataIsDecimalOrHexadecimalAfter0x) {
+    ASSERT_EQ(Run({"add", "HKLM\\K", "/v", "ten", "/t", "REG_DWORD", "/d", "010"}), 0) << err;
+    ASSERT_EQ(Run({"add", "HKLM\\K", "/v", "hex", "/t", "REG_DWORD", "/d", "0X1f"}), 0) << err;
+    EXPECT_EQ(Run({"add", "HKLM\\K", "/v", "big", "/t", "REG_DWORD", "/d", "4294967296"}), 1);
+    EXPECT_EQ(Run({"add", "HKLM\\K", "/v", "neg", "/t", "REG_DWORD", "/d", "-1"}), 1);
+    ASSERT_EQ(Run({"query", "HKLM\\K"}), 0);
+    EXPECT_EQ(
+        out,
+        "\nHKEY_LOCAL_MACHINE\\K\n    ten    REG_DWORD    0xa\n    hex    REG_DWORD    0x1f\n\n");
+}
+
 TEST_F(RegToolTest, OverwritingAndDeletingAskUnlessForced) {
     ASSERT_EQ(Run({"add", "HKLM\\K", "/v", "n", "/d", "1"}), 0);
     EXPECT_EQ(Run({"add", "HKLM\\K", "/v", "n", "/d", "2"}, "no\n"), 1);
