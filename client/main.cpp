@@ -5,7 +5,6 @@
 #include "login/ProgramFlags.h"
 #include "login/clsUser.h"
 #include "login/frmLogin.h"
-#include "protocol/LoadAdvancedTabSettings.h"
 
 // The program. The main window is not part of it yet, so the login window is its only window:
 // it is shown modally, and the program ends when it closes. After a successful login the program
@@ -18,9 +17,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
 
-    // The endpoints the store names must be in force before any service address is formed.
-    quillon::LoadEndpointOverrides();
-
+    // The login window's load puts the endpoints the store names in force before it forms the
+    // first service address, so nothing is read here (a broken store would be reported twice).
     QPointer<quillon::frmLogin> login = new quillon::frmLogin;
     login->exec();
     // A successful login or Exit unloads the window (deleted later); the frame's close box only
