@@ -32,8 +32,9 @@ locale_t FoldingLocale() {
     return holder.get();
 }
 
-// Decodes one UTF-8 sequence at `i`; returns its length, or 0 when it is not valid.
-std::size_t Decode(std::string_view s, std::size_t i, char32_t& cp) {
+}  // namespace
+
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     std::size_t len = b0 < 0x80           ? 1
                       : (b0 >> 5) == 0x6  ? 2
@@ -53,8 +54,6 @@ std::size_t Decode(std::string_view s, std::size_t i, char32_t& cp) {
     }
     return len;
 }
-
-}  // namespace
 
 void AppendUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
@@ -101,7 +100,7 @@ std::string FoldName(std::string_view name) {
             continue;
         }
         char32_t cp = 0;
-        const std::size_t len = Decode(name, i, cp);
+        const std::size_t len = DecodeUtf8(name, i, cp);
         if (len == 0) {
             out += name[i];
             ++i;
@@ -124,7 +123,7 @@ std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++count) {
         char32_t cp = 0;
-        const std::size_t len = Decode(text, i, cp);
+        const std::size_t len = DecodeUtf8(text, i, cp);
         i += len == 0 ? 1 : len;
     }
     return count;

@@ -14,6 +14,10 @@ std::string FoldName(std::string_view name);
 // True when the two names are equal without regard to case.
 bool SameName(std::string_view a, std::string_view b);
 
+// Decodes the UTF-8 sequence that starts at byte `i` of `s` into `cp`; returns its length in
+// bytes, or 0 when it is not a valid sequence.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp);
+
 // Appends one code point to `out` as UTF-8.
 void AppendUtf8(char32_t cp, std::string& out);
 

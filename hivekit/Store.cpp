@@ -453,16 +453,21 @@ long Store::ResolvePath(std::int64_t from, const std::vector<std::string>& parts
     return kStoreOk;
 }
 
+long Store::ConnectForPath(std::string_view path, std::vector<std::string>& parts) {
+    parts = SplitKeyPath(path);
+    if (!ValidKeyParts(parts)) {
+        return kStoreBadPath;
+    }
+    return Connect();
+}
+
 long Store::OpenKey(std::int32_t root, std::string_view path, std::int64_t& keyId) {
     const RootEntry* r = FindRoot(root);
     if (!r) {
         return kStoreInvalidHandle;
     }
-    const std::vector<std::string> parts = SplitKeyPath(path);
-    if (!ValidKeyParts(parts)) {
-        return kStoreBadPath;
-    }
-    if (long code = Connect(); code != kStoreOk) {
+    std::vector<std::string> parts;
+    if (long code = ConnectForPath(path, parts); code != kStoreOk) {
         return code;
     }
     std::size_t found = 0;
@@ -470,11 +475,8 @@ long Store::OpenKey(std::int32_t root, std::string_view path, std::int64_t& keyI
 }
 
 long Store::OpenSubKey(std::int64_t parent, std::string_view path, std::int64_t& keyId) {
-    const std::vector<std::string> parts = SplitKeyPath(path);
-    if (!ValidKeyParts(parts)) {
-        return kStoreBadPath;
-    }
-    if (long code = Connect(); code != kStoreOk) {
+    std::vector<std::string> parts;
+    if (long code = ConnectForPath(path, parts); code != kStoreOk) {
         return code;
     }
     std::size_t found = 0;
@@ -487,11 +489,8 @@ long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& ke
     if (!r) {
         return kStoreInvalidHandle;
     }
-    const std::vector<std::string> parts = SplitKeyPath(path);
-    if (!ValidKeyParts(parts)) {
-        return kStoreBadPath;
-    }
-    if (long code = Connect(); code != kStoreOk) {
+    std::vector<std::string> parts;
+    if (long code = ConnectForPath(path, parts); code != kStoreOk) {
         return code;
     }
     // Most keys exist: look first, and take the write lock only to create.

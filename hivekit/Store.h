@@ -86,6 +86,8 @@ class Store {
 
   private:
     long Connect();
+    // Splits and checks a key path, then connects; kStoreOk or the first failure.
+    long ConnectForPath(std::string_view path, std::vector<std::string>& parts);
     void Disconnect();
     long PrepareSchema();
     sqlite3_stmt* Prepare(const char* sql);

@@ -40,23 +40,9 @@ void AppendUnit(char16_t u, std::string& out) {
 std::string Utf8ToUtf16le(std::string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
-        const auto b0 = static_cast<unsigned char>(s[i]);
-        std::size_t len = b0 < 0x80           ? 1
-                          : (b0 >> 5) == 0x6  ? 2
-                          : (b0 >> 4) == 0xE  ? 3
-                          : (b0 >> 3) == 0x1E ? 4
-                                              : 0;
         char32_t cp = 0;
-        bool ok = len > 0 && i + len <= s.size();
-        if (ok) {
-            cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1Fu) : len == 3 ? (b0 & 0x0Fu) : (b0 & 0x07u);
-            for (std::size_t k = 1; k < len && ok; ++k) {
-                const auto b = static_cast<unsigned char>(s[i + k]);
-                ok = (b & 0xC0) == 0x80;
-                cp = (cp << 6) | (b & 0x3Fu);
-            }
-        }
-        if (!ok) {
+        std::size_t len = hivekit::DecodeUtf8(s, i, cp);
+        if (len == 0) {
             cp = 0xFFFD;  // a stray byte: the replacement character
             len = 1;
         }
