@@ -1,34 +1,26 @@
 #include <QApplication>
 #include <QPointer>
-#include <cstdio>
 
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
-#include "login/frmLogin.h"
+#include "main/frmMain.h"
 
-// The program. The main window is not part of it yet, so the login window is its only window:
-// it is shown modally, and the program ends when it closes. After a successful login the program
-// says who logged in on standard output and exits with 0; leaving the login window (Exit or the
-// window's close box) also exits with 0, as a user's choice to leave is not a failure.
+// The program: the main window is the start-up window. Its load runs the login (automatic or
+// through the login window); when the user leaves from the login window the program ends with
+// 0, as a choice to leave is not a failure. Otherwise it runs until the main window closes.
 //
-// The application keeps Qt's default of quitting when its last window closes: with no tray icon
-// and no main window yet, nothing should keep the program alive once the login window is gone.
+// The program does not end when its last visible window closes: the main window may be hidden
+// (in the tray, or while the login window of a Log Off is up) while the program goes on.
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
+    QApplication::setQuitOnLastWindowClosed(false);
 
-    // The login window's load puts the endpoints the store names in force before it forms the
-    // first service address, so nothing is read here (a broken store would be reported twice).
-    QPointer<quillon::frmLogin> login = new quillon::frmLogin;
-    login->exec();
-    // A successful login or Exit unloads the window (deleted later); the frame's close box only
-    // hides it. Either way it goes now, before the event loop is left for good.
-    delete login.data();
-
-    if (quillon::bLoggedIn) {
-        std::printf("quillon: logged in as %s\n",
-                    quillon::objUser().sUsername.toLocal8Bit().constData());
-        std::fflush(stdout);
+    QPointer<quillon::frmMain> window = new quillon::frmMain;
+    QObject::connect(window.data(), &quillon::frmMain::unloaded, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    int code = 0;
+    if (window->Form_Load()) {
+        code = QApplication::exec();
     }
-    return 0;
+    delete window.data();
+    return code;
 }

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace quillon {
+
+// Records that a re-point removed from the service but could not add back (the delete
+// succeeded, the add did not). Each is retried at every later IP check until its add succeeds,
+// kept in the user key so that a restart does not lose it, and shown in the grid meanwhile.
+//
+// The stored text uses the record-list form, one entry per record, fields in their own case:
+//   domain ";;" type ";;" name ";;" address "~~"
+// where the address is the one the add should send (for a port relay, its relay address).
+struct PendingRecord {
+    QString domain;
+    QString recordType;
+    QString name;
+    QString address;
+
+    bool operator==(const PendingRecord& other) const = default;
+};
+
+class PendingReAdds {
+  public:
+    // Adds a record, or replaces the entry of the same domain, type and name (compared without
+    // regard to case), so that a record is pending once.
+    void add(const PendingRecord& record);
+    // Removes the entry of that domain, type and name; true when one was there.
+    bool remove(const PendingRecord& record);
+    void clear() { records_.clear(); }
+    bool isEmpty() const { return records_.empty(); }
+    const std::vector<PendingRecord>& records() const { return records_; }
+
+    QString toText() const;
+    // Reads the stored text; entries that do not have four fields are dropped.
+    static PendingReAdds fromText(const QString& text);
+
+    // The value name in the user key.
+    static constexpr const char* kValueName = "PendingReAdds";
+
+  private:
+    std::vector<PendingRecord> records_;
+};
+
+// The address a pending record's add should send now that the public address is `newIP`: for
+// a port relay the stored relay address with its host replaced (port and path kept), for any
+// other type `newIP` itself.
+QString PendingAddressFor(const PendingRecord& record, const QString& newIP);
+
+}  // namespace quillon

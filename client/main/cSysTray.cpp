@@ -1,0 +1,52 @@
+#include "main/cSysTray.h"
+
+#include <QSystemTrayIcon>
+
+namespace quillon {
+
+cSysTray::cSysTray(const QString& name, const QIcon& icon, const QString& tip, QObject* parent)
+    : QObject(parent), icon_(icon), tip_(tip) {
+    setObjectName(name);
+}
+
+cSysTray::~cSysTray() = default;
+
+bool cSysTray::available() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void cSysTray::setIntray(bool intray) {
+    intray_ = intray;
+    if (intray && icon_widget_ == nullptr && available()) {
+        // Created on first use: where there is no tray nothing is ever created.
+        icon_widget_ = new QSystemTrayIcon(icon_, this);
+        icon_widget_->setToolTip(tip_);
+        connect(icon_widget_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    switch (reason) {
+                        case QSystemTrayIcon::Trigger:
+                            emit MouseUp(1, 0);
+                            break;
+                        case QSystemTrayIcon::Context:
+                            emit MouseUp(2, 0);
+                            break;
+                        case QSystemTrayIcon::DoubleClick:
+                            emit MouseDblClick(1, 0);
+                            break;
+                        default:
+                            break;
+                    }
+                });
+    }
+    if (icon_widget_ != nullptr) {
+        icon_widget_->setVisible(intray);
+    }
+}
+
+void cSysTray::showNotice(const QString& title, const QString& text) {
+    if (intray_ && icon_widget_ != nullptr && QSystemTrayIcon::supportsMessages()) {
+        icon_widget_->showMessage(title, text, icon_, 5000);
+    }
+}
+
+}  // namespace quillon

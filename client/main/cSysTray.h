@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+
+class QSystemTrayIcon;
+
+namespace quillon {
+
+// One icon of the notification area: the design's tray control. Each instance owns one icon
+// and a tip, both fixed when it is created; `intray` puts the icon into the tray or takes it
+// out. Where the desktop has no tray the instance still keeps `intray` and its events can be
+// raised by hand (tests), but nothing is shown.
+//
+// Mouse events carry the design's button numbers: 1 left, 2 right.
+class cSysTray : public QObject {
+    Q_OBJECT
+  public:
+    cSysTray(const QString& name, const QIcon& icon, const QString& tip, QObject* parent);
+    ~cSysTray() override;
+
+    bool intray() const { return intray_; }
+    void setIntray(bool intray);
+    QIcon trayicon() const { return icon_; }
+    QString traytip() const { return tip_; }
+
+    // Whether the desktop offers a tray at all.
+    static bool available();
+
+    // A short notice beside the icon, where the desktop shows such notices.
+    void showNotice(const QString& title, const QString& text);
+
+  signals:
+    // A mouse button was released over the icon.
+    void MouseUp(int button, int unused);
+    // A double click on the icon (the event the design lists after MouseUp).
+    void MouseDblClick(int button, int unused);
+
+  private:
+    QIcon icon_;
+    QString tip_;
+    bool intray_ = false;
+    QSystemTrayIcon* icon_widget_ = nullptr;
+};
+
+}  // namespace quillon

@@ -1,0 +1,177 @@
+#include "main/frmMain.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "diagnostics/ErrorReport.h"
+#include "login/clsUser.h"
+#include "login/frmLogin.h"
+#include "main/CSizer.h"
+#include "main/cSysTray.h"
+#include "platform/PageOpener.h"
+#include "platform/Twips.h"
+#include "resources/PictureButton.h"
+#include "resources/Resources.h"
+
+namespace quillon {
+
+QString sStartTime;
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(programIcon());
+    setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));
+
+    buildMenus();
+    central_ = new QWidget(this);
+    central_->setObjectName(QStringLiteral("central"));
+    setCentralWidget(central_);
+    buildTopStrip(central_);
+    buildGridFrame(central_);
+    buildFreePanel(central_);
+    buildEditorFrame(central_);
+    buildAdvancedFrame(central_);
+    buildTimers();
+    buildTray();
+    connectHandlers();
+    setTwipsGeometry(twipsLeft(), twipsTop(), 8895, 7065);
+
+    setMainWindowLink(this);
+}
+
+frmMain::~frmMain() {
+    if (mainWindowLink() == this) {
+        setMainWindowLink(nullptr);
+    }
+    delete login_.data();
+}
+
+void frmMain::connectHandlers() {
+    connect(tmrAuto_, &QTimer::timeout, this, &frmMain::tmrAuto_Timer);
+    connect(tmrTimes_, &QTimer::timeout, this, &frmMain::tmrTimes_Timer);
+
+    connect(lvDomainUser_, &QTreeWidget::itemClicked, this, [this] { lvDomainUser_Click(); });
+    connect(lvDomainUser_, &QTreeWidget::itemDoubleClicked, this,
+            [this] { lvDomainUser_DblClick(); });
+    connect(lvDomainUser_->header(), &QHeaderView::sectionClicked, this,
+            [this](int section) { lvDomainUser_ColumnClick(section + 1); });
+
+    connect(cmdAddGrid_, &PictureButton::clicked, this, &frmMain::cmdAddGrid_Click);
+    connect(cmdDeleteGrid_, &PictureButton::clicked, this, &frmMain::cmdDeleteGrid_Click);
+    connect(cmdEditGrid_, &PictureButton::clicked, this, &frmMain::cmdEditGrid_Click);
+    connect(cmdAdvancedDomain_, &PictureButton::clicked, this, &frmMain::cmdAdvancedDomain_Click);
+    connect(cmdAdvancedFree_, &PictureButton::clicked, this, &frmMain::cmdAdvancedFree_Click);
+    connect(cmdOKAdvanced_, &PictureButton::clicked, this, &frmMain::cmdOKAdvanced_Click);
+    connect(cmdCancel_, &PictureButton::clicked, this,
+            [this] { ShowFrame(QStringLiteral("Grid")); });
+
+    connect(mnuLogout_, &QAction::triggered, this, [this] { close(); });
+
+    // Until the tray's menu is in place, any click on the tray icon brings the window back.
+    for (cSysTray* tray : {cSysTrayOn_, cSysTrayOff_}) {
+        connect(tray, &cSysTray::MouseUp, this, [this](int, int) {
+            setWindowStateNumber(0);
+            show();
+            raise();
+            activateWindow();
+        });
+    }
+}
+
+QString frmMain::userKey() const {
+    return QStringLiteral("SOFTWARE\\Corvane\\") + objUser().sUsername;
+}
+
+// --- the status link ---------------------------------------------------------------------
+
+void frmMain::setStatus(const QString& caption, int colour) {
+    statusColour_ = colour;
+    lblStatus_->setText(caption);
+    // The design's colour values are red + 256 * green + 65536 * blue.
+    const QColor colourValue(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    QPalette palette = lblStatus_->palette();
+    palette.setColor(QPalette::WindowText, colourValue);
+    lblStatus_->setPalette(palette);
+}
+
+int frmMain::statusColour() const {
+    return statusColour_;
+}
+
+void frmMain::setMainEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+// --- geometry in twips -------------------------------------------------------------------
+
+int frmMain::twipsLeft() const {
+    return pixelsToTwips(pos().x());
+}
+
+int frmMain::twipsTop() const {
+    return pixelsToTwips(pos().y());
+}
+
+int frmMain::twipsWidth() const {
+    return pixelsToTwips(width());
+}
+
+int frmMain::twipsHeight() const {
+    return pixelsToTwips(height());
+}
+
+void frmMain::setTwipsGeometry(int left, int top, int width, int height) {
+    move(twipsToPixels(left), twipsToPixels(top));
+    resize(twipsToPixels(width), twipsToPixels(height));
+}
+
+int frmMain::windowStateNumber() const {
+    const Qt::WindowStates state = windowState();
+    if (state & Qt::WindowMinimized) {
+        return 1;
+    }
+    if (state & Qt::WindowMaximized) {
+        return 2;
+    }
+    return 0;
+}
+
+void frmMain::setWindowStateNumber(int state) {
+    switch (state) {
+        case 1:
+            setWindowState(windowState() | Qt::WindowMinimized);
+            break;
+        case 2:
+            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+            break;
+        default:
+            setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            break;
+    }
+}
+
+// --- window events -----------------------------------------------------------------------
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+}  // namespace quillon

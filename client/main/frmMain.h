@@ -1,0 +1,288 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+#include "login/frmLogin.h"
+#include "main/GridRecord.h"
+#include "main/PendingReAdds.h"
+#include "protocol/MainWindowLink.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
+class QTreeWidget;
+
+namespace quillon {
+
+class CSizer;
+class PictureButton;
+class cSysTray;
+
+// The main window: the program's start-up window and its only long-lived one.
+//
+// A fixed top strip (logo, expiry line, status frame) sits above four interchangeable frames:
+// the record grid of an account with domains, the sub-domain panel of a free account, the
+// record editor and the advanced settings. ShowFrame picks the frame and sizes the window; in
+// grid mode the window is freely resizable and the sizer anchors the registered controls.
+//
+// The class is split across files named after what they hold:
+//   frmMain.cpp             construction, the status link, window events
+//   frmMain_Controls.cpp    building the strip, the frames, the menus and the timers
+//   frmMain_Startup.cpp     Form_Load, the restore loop and init
+//   frmMain_Settings.cpp    SaveSettings
+//   frmMain_UpdateCycle.cpp the two timers, the IP check, the re-point and the pending re-adds
+//   frmMain_Grid.cpp        the record grid, its selection, sorting and the delete action
+//   frmMain_Layout.cpp      ShowFrame and Form_Resize
+//   frmMain_Tray.cpp        the tray icons and closing
+//   frmMain_Editor.cpp      the record editor's entry points
+//   frmMain_FreePanel.cpp   the sub-domain panel and the advanced frame
+//
+// Everything runs on the user-interface thread. Service requests block their caller but keep
+// the window painting; the update timer's tick skips its check while a request is in flight.
+class frmMain : public QMainWindow, public MainWindowLink {
+    Q_OBJECT
+  public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // --- start-up and settings -----------------------------------------------------------
+    // Prepares the window, logs in (automatically or through the login window), restores the
+    // stored geometry and list layout, and runs init. False when the program is to end (the
+    // user left from the login window).
+    bool Form_Load();
+    void init();
+    void SaveSettings();
+
+    // The login window while it exists (created by Form_Load and by Log Off).
+    frmLogin* loginWindow() const { return login_.data(); }
+
+    // --- update cycle --------------------------------------------------------------------
+    void tmrAuto_Timer();
+    void tmrTimes_Timer();
+    void ShowUpTime();
+    void UpdateDomainAutoIPs(QString& newIP);
+    void UpdateAutoIpList();
+    int tickCount() const { return TickCount; }
+    const PendingReAdds& pendingReAdds() const { return pending_; }
+
+    // --- record grid ---------------------------------------------------------------------
+    void FillDomainUserGrid();
+    void lvDomainUser_Click();
+    void lvDomainUser_DblClick();
+    // `column` is the clicked header's position, 1 for "Domain".
+    void lvDomainUser_ColumnClick(int column);
+    void LoadGridRecord();
+    void cmdDeleteGrid_Click();
+    const GridRecord& gridRecord() const { return GridRecord_; }
+    const QString& selectedRecord() const { return sSelectedRecord; }
+    // The list's sort state: the zero-based sort key, 0 ascending / 1 descending, sorted flag.
+    int sortKey() const { return sortKey_; }
+    int sortOrder() const { return sortOrder_; }
+    bool isSorted() const { return sorted_; }
+
+    // --- record editor and free panel (their full behaviour comes with the editor) -------
+    void cmdAddGrid_Click();
+    void cmdEditGrid_Click();
+    void EditGrid();
+    void cmdAdvancedDomain_Click();
+    void cmdAdvancedFree_Click();
+    void cmdOKAdvanced_Click();
+
+    // --- layout --------------------------------------------------------------------------
+    // mode: "Grid", "Domain", "Corvane", "AdvancedFree" or "AdvancedDomain".
+    void ShowFrame(const QString& mode);
+    void Form_Resize();
+    CSizer* sizer() const { return m_Sizer.get(); }
+
+    // The window's geometry in twips (Left and Top of the frame, Width and Height of the
+    // window), and its state as a number: 0 normal, 1 minimized, 2 maximized.
+    int twipsLeft() const;
+    int twipsTop() const;
+    int twipsWidth() const;
+    int twipsHeight() const;
+    void setTwipsGeometry(int left, int top, int width, int height);
+    int windowStateNumber() const;
+    void setWindowStateNumber(int state);
+
+    // --- tray and closing ----------------------------------------------------------------
+    cSysTray* trayOn() const { return cSysTrayOn_; }
+    cSysTray* trayOff() const { return cSysTrayOff_; }
+
+    // --- MainWindowLink: what the service dialogue and the login need of the window ------
+    void setStatus(const QString& caption, int colour) override;
+    int statusColour() const override;
+    void SysTrayIcon(bool bON) override;
+    void setMainEnabled(bool enabled) override;
+    void LoadFreeUserInfo() override;
+
+  signals:
+    // The window has closed for good: the program ends.
+    void unloaded();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Construction (frmMain_Controls.cpp).
+    void buildMenus();
+    void buildTopStrip(QWidget* central);
+    void buildGridFrame(QWidget* central);
+    void buildFreePanel(QWidget* central);
+    void buildEditorFrame(QWidget* central);
+    void buildAdvancedFrame(QWidget* central);
+    void buildTimers();
+    void buildTray();
+    void connectHandlers();
+
+    // Start-up helpers (frmMain_Startup.cpp).
+    void runLogin();
+    void restoreUserSettings();
+    void registerSizerControls();
+
+    // Update-cycle helpers (frmMain_UpdateCycle.cpp).
+    void runIPCheck();
+    void repointFreeHost();
+    void retryPendingReAdds(const QString& newIP);
+    void loadPendingReAdds();
+    void savePendingReAdds();
+
+    // Grid helpers (frmMain_Grid.cpp).
+    void applySort();
+
+    // The user key "SOFTWARE\Corvane\" + the account's user name.
+    QString userKey() const;
+
+  public:
+    // --- controls (object names as the design gives them) --------------------------------
+    QWidget* central_ = nullptr;
+
+    QMenu* mnuFile_ = nullptr;
+    QAction* mnuAddDomain_ = nullptr;
+    QAction* mnuLogin_ = nullptr;
+    QAction* mnuLogout_ = nullptr;
+    QMenu* mnuHelp_ = nullptr;
+    QAction* mnuOnlineHelp_ = nullptr;
+    QAction* mnuAbout_ = nullptr;
+    QMenu* mnuPopup_ = nullptr;
+
+    QFrame* frmTop_ = nullptr;
+    QLabel* Image1_ = nullptr;
+    QLabel* Label21_ = nullptr;
+    QLabel* lblExpirationDate_ = nullptr;
+    QFrame* frmIPStatus_ = nullptr;
+    QLabel* Label7_ = nullptr;
+    QLabel* lblIPAddress_ = nullptr;
+    QLabel* lblStatusH_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    QLabel* Label11_ = nullptr;
+    QLabel* lblUpTime_ = nullptr;
+    QLabel* Label20_ = nullptr;
+    QLabel* lblLastIPCheck_ = nullptr;
+    QLabel* Label22_ = nullptr;
+    QLabel* lblTimesIPChanged_ = nullptr;
+
+    QFrame* frameGrid_ = nullptr;
+    QTreeWidget* lvDomainUser_ = nullptr;
+    PictureButton* cmdAddGrid_ = nullptr;
+    PictureButton* cmdDeleteGrid_ = nullptr;
+    PictureButton* cmdEditGrid_ = nullptr;
+    PictureButton* cmdAdvancedDomain_ = nullptr;
+    QLabel* imgHelpGrid_ = nullptr;
+
+    QFrame* frameCorvaneDomain_ = nullptr;
+    QLabel* lblDomain_ = nullptr;
+    QLineEdit* txtCorvaneIP_ = nullptr;
+    QCheckBox* chkAutoIP_ = nullptr;
+    PictureButton* cmdCorvaneSetIP_ = nullptr;
+    PictureButton* cmdAdvancedFree_ = nullptr;
+    QLabel* imgHelpFree_ = nullptr;
+
+    QFrame* frameOtherDomain_ = nullptr;
+    QComboBox* cboDomain_ = nullptr;
+    QComboBox* cboRecordType_ = nullptr;
+    QLabel* Label10_ = nullptr;
+    QLineEdit* txtCName_ = nullptr;
+    QLabel* lblServerAddress_ = nullptr;
+    QLineEdit* txtServerIP_ = nullptr;
+    QLabel* lblPort_ = nullptr;
+    QLineEdit* txtPort_ = nullptr;
+    QCheckBox* chkDomainAutoIP_ = nullptr;
+    PictureButton* cmdServerIP_ = nullptr;
+    PictureButton* cmdCancel_ = nullptr;
+    QLabel* imgHelpDomainEditor_ = nullptr;  // object name "imgHelpDomain", index 0
+
+    QFrame* frameAdvanced_ = nullptr;
+    QCheckBox* chkSSL_ = nullptr;
+    QComboBox* cboPorts_ = nullptr;
+    QComboBox* cboRefreshRate_ = nullptr;
+    QCheckBox* chkMX_ = nullptr;
+    QCheckBox* chkFTP_ = nullptr;
+    QCheckBox* chkMail_ = nullptr;
+    QCheckBox* chkTelnet_ = nullptr;
+    QCheckBox* chkVNC_ = nullptr;
+    QCheckBox* chkWWW_ = nullptr;
+    QCheckBox* chkIRC_ = nullptr;
+    QCheckBox* chkPCAW_ = nullptr;
+    PictureButton* cmdOKAdvanced_ = nullptr;
+    QLabel* imgHelpDomainAdvanced_ = nullptr;  // object name "imgHelpDomain", index 1
+
+    QTimer* tmrAuto_ = nullptr;
+    QTimer* tmrTimes_ = nullptr;
+
+    cSysTray* cSysTrayOff_ = nullptr;
+    cSysTray* cSysTrayOn_ = nullptr;
+
+  private:
+    // --- window-level state --------------------------------------------------------------
+    QString sSelectedRecord;
+    int statusColour_ = kStatusColourConnected;
+    bool bExitRequested = false;
+    bool bLogOffRequested = false;
+    int TickCount = 0;
+    GridRecord GridRecord_;
+    std::unique_ptr<CSizer> m_Sizer;
+
+    // The grid's change cache: the record list, AutoIP list and pending list of the last rebuild.
+    QString cachedRecords_;
+    QString cachedAutoIPs_;
+    QString cachedPending_;
+    bool bDeleteBusy_ = false;
+    // Set while LoadFreeUserInfo restores the alias boxes: their handlers then send nothing.
+    bool bLoadingFreeUser = false;
+
+    // The list's sort state (the list view's SortKey, SortOrder and Sorted).
+    int sortKey_ = 0;
+    int sortOrder_ = 0;
+    bool sorted_ = false;
+
+    // ShowFrame's saved window state and the state the resize handler last wrote.
+    int savedWindowState_ = 0;
+    int writtenWindowState_ = 0;
+    // Set while ShowFrame or the layout sets the window's size, so that the resize handler
+    // does not act on sizes the program itself chose.
+    bool bSizing_ = false;
+
+    // Records whose re-point removed them from the service but could not add them back.
+    PendingReAdds pending_;
+
+    // The time init last ran; sStartTime holds it as text.
+    QDateTime startTime_;
+
+    QPointer<frmLogin> login_;
+};
+
+// The moment init last ran, in the system's general date-and-time form.
+extern QString sStartTime;
+
+}  // namespace quillon

@@ -1,0 +1,103 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "diagnostics/ErrorReport.h"
+#include "login/ProgramFlags.h"
+#include "login/clsUser.h"
+#include "main/frmMain.h"
+#include "platform/Twips.h"
+#include "protocol/basDNS.h"
+#include "registry/Registry.h"
+
+// SaveSettings: every setting the program keeps, written back to the store.
+
+namespace quillon {
+
+namespace {
+
+qint32 checkState(const QCheckBox* box) {
+    return box->isChecked() ? 1 : 0;
+}
+
+void writeNumber(Registry& reg, const char* name, qint32 value) {
+    reg.setValue(QLatin1String(name), value, Registry::RegDword);
+}
+
+void writeText(Registry& reg, const char* name, const QString& value) {
+    reg.setValue(QLatin1String(name), value);
+}
+
+}  // namespace
+
+void frmMain::SaveSettings() {
+    try {
+        clsUser& user = objUser();
+        if (TrimNull(user.sUsername).isEmpty()) {
+            return;
+        }
+        Registry reg;
+        reg.setKey(userKey());
+
+        if (user.bCorvaneOnly) {
+            // The free host goes away with the program; saving goes on whatever the answer.
+            QString name = user.sUsername;
+            DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
+                       txtCorvaneIP_->text(), false, checkState(chkAutoIP_));
+            writeText(reg, "IPAddress", user.sIPAddress);
+            const std::pair<const char*, QCheckBox*> boxes[] = {
+                {"bAutoIP", chkAutoIP_}, {"bMX", chkMX_},         {"bFTP", chkFTP_},
+                {"bMail", chkMail_},     {"bTelnet", chkTelnet_}, {"bVNC", chkVNC_},
+                {"bWWW", chkWWW_},       {"bIRC", chkIRC_},       {"bPCAW", chkPCAW_},
+            };
+            for (const auto& [name, box] : boxes) {
+                writeNumber(reg, name, checkState(box));
+            }
+        } else {
+            UpdateAutoIpList();
+            writeText(reg, "AutoIps", sAutoIPs);
+        }
+
+        // Geometry only from the grid or the free panel: the other frames hold the window at
+        // their own size, and ShowFrame kept the geometry when it left the grid.
+        if (!frameGrid_->isHidden() || !frameCorvaneDomain_->isHidden()) {
+            const int state = windowStateNumber();
+            if (state == 0) {
+                writeNumber(reg, "MainLeft", twipsLeft());
+                writeNumber(reg, "MainTop", twipsTop());
+                writeNumber(reg, "MainWidth", twipsWidth());
+                writeNumber(reg, "MainHeight", twipsHeight());
+            }
+            if (state != 1) {
+                writeNumber(reg, "WindowState", state);
+            }
+        }
+
+        for (int i = 0; i < 5; ++i) {
+            writeNumber(reg, QStringLiteral("Col%1").arg(i + 1).toLatin1().constData(),
+                        pixelsToTwips(lvDomainUser_->columnWidth(i)));
+        }
+        writeNumber(reg, "SortCol", sortKey_);
+        writeNumber(reg, "SortOrder", sortOrder_);
+        writeNumber(reg, "Sorted", sorted_ ? 1 : 0);
+
+        Registry login;
+        login.setKey(QStringLiteral("SOFTWARE\\Corvane\\Init"));
+        if (!bSaveLogin) {
+            writeNumber(login, "bSaveLogin", 0);
+        } else {
+            writeNumber(login, "bSaveLogin", 1);
+            writeText(login, "Username", user.sUsername);
+            writeText(login, "Password", user.sPassword);
+        }
+        writeNumber(login, "bSSL", checkState(chkSSL_));
+        writeText(login, "Port", cboPorts_->currentText());
+        writeText(login, "RefreshRate", cboRefreshRate_->currentText());
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.SaveSettings()"), error);
+    }
+}
+
+}  // namespace quillon

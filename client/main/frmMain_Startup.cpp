@@ -1,0 +1,232 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "Version.h"
+#include "diagnostics/ErrorReport.h"
+#include "login/ExitWindows.h"
+#include "login/ProgramFlags.h"
+#include "login/clsUser.h"
+#include "login/frmLogin.h"
+#include "main/CSizer.h"
+#include "main/StoredNumber.h"
+#include "main/cSysTray.h"
+#include "main/frmMain.h"
+#include "platform/Clock.h"
+#include "platform/Twips.h"
+#include "protocol/LoadAdvancedTabSettings.h"
+#include "protocol/basDNS.h"
+#include "registry/Registry.h"
+#include "resources/PictureButton.h"
+
+// Start-up: Form_Load, the automatic or interactive login, the restore loop of the user key,
+// and init, which fills the window for the account that logged in.
+
+namespace quillon {
+
+namespace {
+
+const QString kLoginKey = QStringLiteral("SOFTWARE\\Corvane\\Init");
+
+struct Column {
+    const char* header;
+    int widthTwips;
+};
+constexpr Column kColumns[] = {
+    {"Domain", 2200}, {"Type", 1000}, {"Name", 1800}, {"Server Address", 2200}, {"AutoIP", 800},
+};
+
+}  // namespace
+
+void frmMain::registerSizerControls() {
+    for (QWidget* w :
+         {static_cast<QWidget*>(Label7_), static_cast<QWidget*>(lblIPAddress_),
+          static_cast<QWidget*>(lblStatusH_), static_cast<QWidget*>(lblStatus_),
+          static_cast<QWidget*>(Label11_), static_cast<QWidget*>(lblUpTime_),
+          static_cast<QWidget*>(Label20_), static_cast<QWidget*>(lblLastIPCheck_),
+          static_cast<QWidget*>(Label22_), static_cast<QWidget*>(lblTimesIPChanged_)}) {
+        m_Sizer->Add(w, 1);
+    }
+    m_Sizer->Add(frmTop_, 4);
+    m_Sizer->Add(frmIPStatus_, 4);
+    m_Sizer->Add(frameGrid_, 12);
+    m_Sizer->Add(lvDomainUser_, 12);
+    for (QWidget* w : {cmdAddGrid_->picture(), cmdDeleteGrid_->picture(), cmdEditGrid_->picture(),
+                       cmdAdvancedDomain_->picture(), static_cast<QLabel*>(imgHelpGrid_)}) {
+        m_Sizer->Add(w, 3);
+    }
+}
+
+bool frmMain::Form_Load() {
+    try {
+        bExiting = false;
+        bExitRequested = false;
+        bLogOffRequested = false;
+        sSelectedRecord.clear();
+
+        if (!login_) {
+            login_ = new frmLogin;
+        }
+        login_->setWindowTitle(frmLogin::defaultCaption());
+
+        // The "Hand" pointer is set on every control that shows it (buttons, help images).
+
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const int width = 8895;
+        const int height = 7065;
+        setTwipsGeometry((pixelsToTwips(screen.width()) - width) / 2,
+                         (pixelsToTwips(screen.height()) - height) / 2 - 500, width, height);
+
+        m_Sizer = std::make_unique<CSizer>();
+        m_Sizer->Create(this, twipsHeight(), twipsWidth());
+        registerSizerControls();
+
+        lvDomainUser_->clear();
+        lvDomainUser_->setColumnCount(0);
+        QStringList headers;
+        for (const Column& column : kColumns) {
+            headers.append(QLatin1String(column.header));
+        }
+        lvDomainUser_->setHeaderLabels(headers);
+        for (int i = 0; i < lvDomainUser_->columnCount(); ++i) {
+            lvDomainUser_->setColumnWidth(i, twipsToPixels(kColumns[i].widthTwips));
+        }
+
+        runLogin();
+
+        if (OpenWindows().isEmpty() || !bLoggedIn) {
+            return false;
+        }
+
+        setWindowTitle(QStringLiteral("Corvane Dynamic DNS version %1.%2 Rev %3")
+                           .arg(QUILLON_VERSION_MAJOR)
+                           .arg(QUILLON_VERSION_MINOR)
+                           .arg(QUILLON_VERSION_REVISION));
+
+        restoreUserSettings();
+        init();
+        cSysTrayOn_->setIntray(true);
+        return true;
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.form_load()"), error);
+        return !OpenWindows().isEmpty() && bLoggedIn;
+    }
+}
+
+// Logs in with the saved login when there is one, and through the login window when there is
+// none or it failed.
+void frmMain::runLogin() {
+    bool saved = false;
+    {
+        Registry reg;
+        reg.setKey(kLoginKey);
+        if (reg.getValue(QStringLiteral("bSaveLogin")) == QLatin1String("1")) {
+            saved = true;
+            const QString username = reg.getValue(QStringLiteral("Username"));
+            const QString password = reg.getValue(QStringLiteral("Password"));
+            bSaveLogin = true;
+            login_->findChild<QCheckBox*>(QStringLiteral("chkSaveLogin"))->setChecked(true);
+            login_->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(username);
+            login_->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(password);
+        }
+    }
+    if (saved) {
+        login_->cmdLogin_Click();
+    }
+    if ((!saved || !bLoggedIn) && login_ && !login_->isUnloaded()) {
+        login_->exec();
+    }
+}
+
+// Applies the user key's values by their exact names, in the key's enumeration order.
+void frmMain::restoreUserSettings() {
+    Registry reg;
+    reg.setKey(userKey());
+    int storedState = 0;
+    int left = twipsLeft();
+    int top = twipsTop();
+    int width = twipsWidth();
+    int height = twipsHeight();
+    for (qint16 i = 1; i < reg.valueCount(); ++i) {
+        const QString name = reg.getName(i);
+        int number = 0;
+        // Only numbers are ever written to these values; anything else is passed over.
+        if (!ReadStoredNumber(reg.getValue(i), number)) {
+            continue;
+        }
+        if (name == QLatin1String("MainLeft")) {
+            left = number;
+        } else if (name == QLatin1String("MainTop")) {
+            top = number;
+        } else if (name == QLatin1String("MainWidth")) {
+            width = number;
+        } else if (name == QLatin1String("MainHeight")) {
+            height = number;
+        } else if (name == QLatin1String("WindowState")) {
+            storedState = number;
+        } else if (name.size() == 4 && name.startsWith(QLatin1String("Col")) &&
+                   name[3] >= QLatin1Char('1') && name[3] <= QLatin1Char('5')) {
+            lvDomainUser_->setColumnWidth(name[3].digitValue() - 1, twipsToPixels(number));
+        } else if (name == QLatin1String("SortCol")) {
+            sortKey_ = static_cast<qint16>(number);
+        } else if (name == QLatin1String("SortOrder")) {
+            sortOrder_ = number;
+        } else if (name == QLatin1String("Sorted")) {
+            sorted_ = number != 0;
+        }
+    }
+    setTwipsGeometry(left, top, width, height);
+    setWindowStateNumber(storedState);
+}
+
+void frmMain::init() {
+    try {
+        if (!tmrAuto_->isActive()) {
+            tmrAuto_->start();
+        }
+        clsUser& user = objUser();
+        lblIPAddress_->setText(user.sIPAddress);
+        startTime_ = Now();
+        const QLocale locale;
+        sStartTime = locale.toString(startTime_.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                     locale.toString(startTime_.time(), QLocale::LongFormat);
+        lblExpirationDate_->setText(user.sExpirationDate);
+
+        Registry reg;
+        reg.setKey(userKey());
+        LoadAdvancedTabSettings(this);
+
+        if (!user.sSubDomain.isEmpty()) {
+            user.bCorvaneOnly = true;
+            mnuAddDomain_->setVisible(false);
+            ShowFrame(QStringLiteral("Corvane"));
+            show();
+            return;
+        }
+        user.bCorvaneOnly = false;
+        mnuAddDomain_->setVisible(true);
+        sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
+        loadPendingReAdds();
+        ShowFrame(QStringLiteral("Grid"));
+        show();
+        FillComboFromList(cboDomain_, user.sDomainList);
+        FillComboFromList(cboRecordType_, user.sRecordTypeList);
+        if (user.sUserLevel == QLatin1String("5")) {
+            cboRecordType_->addItem(QStringLiteral("Port Relay"));
+        }
+        txtCName_->setText(user.sUsername);
+        FillDomainUserGrid();
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.init()"), error);
+    }
+}
+
+}  // namespace quillon
