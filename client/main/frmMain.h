@@ -164,6 +164,13 @@ class frmMain : public QMainWindow, public MainWindowLink {
     QString userKey() const;
 
   public:
+    // A list column's width in twips. The width set in twips is kept as long as the column
+    // keeps the pixel width it gave, so that saving does not drift by the rounding to pixels.
+    void setColumnTwips(int column, int twips);
+    int columnTwips(int column) const;
+
+  private:
+  public:
     // --- controls (object names as the design gives them) --------------------------------
     QWidget* central_ = nullptr;
 
@@ -260,6 +267,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool bDeleteBusy_ = false;
     // Set while LoadFreeUserInfo restores the alias boxes: their handlers then send nothing.
     bool bLoadingFreeUser = false;
+
+    int columnTwips_[5] = {};
 
     // The list's sort state (the list view's SortKey, SortOrder and Sorted).
     int sortKey_ = 0;

@@ -8,7 +8,6 @@
 #include "login/ProgramFlags.h"
 #include "login/clsUser.h"
 #include "main/frmMain.h"
-#include "platform/Twips.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 
@@ -77,7 +76,7 @@ void frmMain::SaveSettings() {
 
         for (int i = 0; i < 5; ++i) {
             writeNumber(reg, QStringLiteral("Col%1").arg(i + 1).toLatin1().constData(),
-                        pixelsToTwips(lvDomainUser_->columnWidth(i)));
+                        columnTwips(i));
         }
         writeNumber(reg, "SortCol", sortKey_);
         writeNumber(reg, "SortOrder", sortOrder_);

@@ -65,6 +65,23 @@ void frmMain::registerSizerControls() {
     }
 }
 
+void frmMain::setColumnTwips(int column, int twips) {
+    if (column < 0 || column >= 5) {
+        return;
+    }
+    columnTwips_[column] = twips;
+    lvDomainUser_->setColumnWidth(column, twipsToPixels(twips));
+}
+
+int frmMain::columnTwips(int column) const {
+    if (column < 0 || column >= 5) {
+        return 0;
+    }
+    const int pixels = lvDomainUser_->columnWidth(column);
+    return pixels == twipsToPixels(columnTwips_[column]) ? columnTwips_[column]
+                                                         : pixelsToTwips(pixels);
+}
+
 bool frmMain::Form_Load() {
     try {
         bExiting = false;
@@ -97,7 +114,7 @@ bool frmMain::Form_Load() {
         }
         lvDomainUser_->setHeaderLabels(headers);
         for (int i = 0; i < lvDomainUser_->columnCount(); ++i) {
-            lvDomainUser_->setColumnWidth(i, twipsToPixels(kColumns[i].widthTwips));
+            setColumnTwips(i, kColumns[i].widthTwips);
         }
 
         runLogin();
@@ -174,7 +191,7 @@ void frmMain::restoreUserSettings() {
             storedState = number;
         } else if (name.size() == 4 && name.startsWith(QLatin1String("Col")) &&
                    name[3] >= QLatin1Char('1') && name[3] <= QLatin1Char('5')) {
-            lvDomainUser_->setColumnWidth(name[3].digitValue() - 1, twipsToPixels(number));
+            setColumnTwips(name[3].digitValue() - 1, number);
         } else if (name == QLatin1String("SortCol")) {
             sortKey_ = static_cast<qint16>(number);
         } else if (name == QLatin1String("SortOrder")) {
