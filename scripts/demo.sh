@@ -84,6 +84,16 @@ setting SecureHost "$https"
 setting WebSite "http://$http"
 setting TrustedCA "$certs/sim-cert.pem"
 
+# The demo account keeps two of its records on automatic IP (once; later changes are the
+# user's), and corvane-sim reports a public address of the documentation range for it, so that
+# within a minute of the login those two records follow it in the grid.
+if ! "$bin/hivekit-reg" query 'HKLM\SOFTWARE\Corvane\demo' /v AutoIPs >/dev/null 2>&1; then
+  "$bin/hivekit-reg" add 'HKLM\SOFTWARE\Corvane\demo' /v AutoIPs /f /d \
+    'DEMO-HOME.EXAMPLE;;A;;WWW;;192.0.2.10~~DEMO-LAB.EXAMPLE;;PORT RELAY;;CAM;;HTTP://192.0.2.11:8080/CAM~~' \
+    >/dev/null
+fi
+curl -s --noproxy '*' "http://$http/_sim/address?user=demo&ip=203.0.113.7" >/dev/null || true
+
 if [ -z "${DISPLAY:-}" ]; then
   # A virtual screen on a display number Xvfb chooses itself.
   exec 3>"$run_dir/display"
@@ -110,7 +120,7 @@ No display was set, so quillon runs on a virtual screen, DISPLAY=$DISPLAY. From 
 EOT
 fi
 
-echo "Starting quillon: log in with demo / demo"
+echo "Starting quillon: log in with demo / demo (or free / free); File > Exit ends the demo"
 status=0
 "$bin/quillon" || status=$?
 echo "quillon exited with status $status"
