@@ -49,8 +49,10 @@ std::string NameFault(const std::string& name, std::size_t maxLength, bool inFil
 bool CheckKeyPath(const std::string& path, bool inFile, std::string& why) {
     const std::vector<std::string> parts = SplitKeyPath(path);
     if (parts.size() > kMaxKeyDepth) {
-        why = "The key path is " + std::to_string(parts.size()) + " levels deep; the registry "
-              "allows " + std::to_string(kMaxKeyDepth) + ".";
+        why = "The key path is " + std::to_string(parts.size()) +
+              " levels deep; the registry "
+              "allows " +
+              std::to_string(kMaxKeyDepth) + ".";
         return false;
     }
     for (const std::string& part : parts) {

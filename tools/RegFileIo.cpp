@@ -95,8 +95,7 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& by
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        why = "Cannot import " + path + ": it is " + KindOf(st.st_mode) +
-              ", not a registry file.";
+        why = "Cannot import " + path + ": it is " + KindOf(st.st_mode) + ", not a registry file.";
         return false;
     }
     if (static_cast<std::size_t>(st.st_size) > limit) {
@@ -120,8 +119,8 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& by
         }
         // The file may grow while it is read.
         if (bytes.size() + static_cast<std::size_t>(n) > limit) {
-            why = "Cannot import " + path + ": it is larger than " +
-                  std::to_string(limit >> 20) + " MiB, too large for a registry file.";
+            why = "Cannot import " + path + ": it is larger than " + std::to_string(limit >> 20) +
+                  " MiB, too large for a registry file.";
             return false;
         }
         bytes.append(buffer.data(), static_cast<std::size_t>(n));
@@ -159,7 +158,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, std::string&
     const bool written = WriteAll(fd.get(), bytes) && fsync(fd.get()) == 0;
     const int writeErrno = errno;
     if (!fd.Close() || !written) {
-        why = "Cannot write " + temp + " (" + std::strerror(written ? errno : writeErrno) + ").";
+        why = "Cannot write " + path + " (" + std::strerror(written ? errno : writeErrno) + ").";
         unlink(temp.c_str());
         return false;
     }

@@ -290,8 +290,7 @@ bool ImportKeyLine(Store& store, const std::string& line, ImportState& state, st
     return true;
 }
 
-bool ImportValueLine(Store& store, const std::string& line, ImportState& state,
-                     std::string& why) {
+bool ImportValueLine(Store& store, const std::string& line, ImportState& state, std::string& why) {
     if (state.underDeletedKey) {
         return true;  // values under a deleted key are passed over
     }
@@ -366,7 +365,11 @@ bool ImportLines(Store& store, const std::string& fileBytes, std::string& why) {
             ok = false;
         }
         if (!ok) {
-            why += " (line " + std::to_string(lines[n].number) + ")";
+            const bool stop = !why.empty() && why.back() == '.';
+            if (stop) {
+                why.pop_back();
+            }
+            why += " (line " + std::to_string(lines[n].number) + ")" + (stop ? "." : "");
             return false;
         }
     }
