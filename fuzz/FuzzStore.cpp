@@ -36,6 +36,12 @@ ScratchStores::ScratchStores() {
     dir_ = templ;
 }
 
+ScratchStores::~ScratchStores() {
+    Reset();
+    unsetenv("HIVEKIT_STORE");
+    rmdir(dir_.c_str());
+}
+
 void ScratchStores::Reset() {
     for (const char* name : {"/a.db", "/b.db"}) {
         for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {

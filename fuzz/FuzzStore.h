@@ -12,6 +12,9 @@ namespace hivekit::fuzz {
 class ScratchStores {
   public:
     ScratchStores();
+    ~ScratchStores();
+    ScratchStores(const ScratchStores&) = delete;
+    ScratchStores& operator=(const ScratchStores&) = delete;
     // Deletes both stores' files and makes `first` the store in use.
     void Reset();
     void UseFirst();
