@@ -7,6 +7,7 @@
 
 #include "ComError.h"
 #include "Module1.h"
+#include "NameFold.h"
 #include "Notice.h"
 
 namespace hivekit {
@@ -17,6 +18,16 @@ constexpr const char* kDefaultName = "<DEFAULT>";
 
 ComError OpenFailure() {
     return ComError(RegErrorOpenFail, "GetKeyInfo", "Unable to open Key");
+}
+
+// A name that is not UTF-8 text, or holds a zero, could alias another name or could not be
+// written back from an export: it is refused, with a notice that says so.
+bool CheckName(std::string_view name, const char* notice) {
+    if (IsValidName(name)) {
+        return true;
+    }
+    Notice("CRegistry", notice);
+    return false;
 }
 
 // Trims blanks (only blanks) at both ends, as the language's Trim does.
@@ -131,10 +142,17 @@ bool CRegistry::OpenKey(std::int32_t /*access: the store keeps no rights per key
         const long disposition = CreateKey();
         return disposition == 1 || disposition == 2;
     }
+    if (!CheckName(key_, kNoticeBadKeyName)) {
+        return false;
+    }
     return store_.OpenKey(root_, key_, keyHandle_) == kStoreOk;
 }
 
 long CRegistry::CreateKey() {
+    if (!CheckName(key_, kNoticeBadKeyName)) {
+        keyHandle_ = 0;
+        return 0;
+    }
     std::int64_t id = 0;
     int disposition = 0;
     const long code = store_.CreateKey(root_, key_, id, disposition);
@@ -154,7 +172,8 @@ void CRegistry::GetKeyInfo() {
         if (CreateKey() == 0) {
             throw OpenFailure();
         }
-    } else if (store_.OpenKey(root_, key_, keyHandle_) != kStoreOk) {
+    } else if (!CheckName(key_, kNoticeBadKeyName) ||
+               store_.OpenKey(root_, key_, keyHandle_) != kStoreOk) {
         CloseKey();
         throw OpenFailure();
     }
@@ -301,7 +320,7 @@ bool CRegistry::SetValue(Var& sKeyName, Var& sValue, std::int16_t regType) {
                                  ? GetName(std::get<std::int16_t>(sKeyName))
                                  : VarToString(sKeyName);
     bool result = false;
-    if (OpenKey(kWriteAccess)) {
+    if (CheckName(name, kNoticeBadValueName) && OpenKey(kWriteAccess)) {
         result = true;
         bool wrote = false;
         if (!WriteValue(name, sValue, regType, wrote)) {
@@ -315,6 +334,9 @@ bool CRegistry::SetValue(Var& sKeyName, Var& sValue, std::int16_t regType) {
 }
 
 bool CRegistry::DeleteValue(std::string& sValue) {
+    if (!CheckName(sValue, kNoticeBadValueName)) {
+        return false;
+    }
     try {
         OpenKey(kDefaultAccess);
         const long code = store_.DeleteValue(keyHandle_, sValue);
@@ -327,6 +349,9 @@ bool CRegistry::DeleteValue(std::string& sValue) {
 }
 
 long CRegistry::DeleteKeyTree(const std::string& subKey) {
+    if (!CheckName(key_ + "\\" + subKey, kNoticeBadKeyName)) {
+        return -1;
+    }
     const long code = store_.DeleteKeyTree(root_, key_, subKey);
     return (code == kStoreNotFound || code == kStoreBadPath || code == kStoreInvalidHandle) ? -1
                                                                                             : code;

@@ -79,5 +79,9 @@ constexpr const char* kNoticeUnknown = "Unknown error";
 constexpr const char* kNoticeCouldNotSet = "Could not set value";
 constexpr const char* kNoticeByteArray = "Byute Array";
 constexpr const char* kNoticeWriteFailed = "Darn!!  Couldn't write new value.";
+constexpr const char* kNoticeBadKeyName =
+    "Refused a key name that is not UTF-8 text or holds a zero character";
+constexpr const char* kNoticeBadValueName =
+    "Refused a value name that is not UTF-8 text or holds a zero character";
 
 }  // namespace hivekit

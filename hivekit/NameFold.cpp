@@ -44,15 +44,41 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     if (len == 0 || i + len > s.size()) {
         return 0;
     }
-    cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1Fu) : len == 3 ? (b0 & 0x0Fu) : (b0 & 0x07u);
+    char32_t value = len == 1   ? b0
+                     : len == 2 ? (b0 & 0x1Fu)
+                     : len == 3 ? (b0 & 0x0Fu)
+                                : (b0 & 0x07u);
     for (std::size_t k = 1; k < len; ++k) {
         const auto b = static_cast<unsigned char>(s[i + k]);
         if ((b & 0xC0) != 0x80) {
             return 0;
         }
-        cp = (cp << 6) | (b & 0x3Fu);
+        value = (value << 6) | (b & 0x3Fu);
     }
+    // Only the shortest form of a character is UTF-8: a longer one (C0 A2 for '"') would let
+    // a byte check pass what the decoded text holds. Surrogates are UTF-16's, not characters.
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[len] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0;
+    }
+    cp = value;
     return len;
+}
+
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp = 0;
+        const std::size_t len = DecodeUtf8(s, i, cp);
+        if (len == 0) {
+            return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+bool IsValidName(std::string_view name) {
+    return name.find('\0') == std::string_view::npos && IsUtf8(name);
 }
 
 void AppendUtf8(char32_t cp, std::string& out) {

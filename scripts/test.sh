@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: once in the normal build and once
-# built with AddressSanitizer and UndefinedBehaviorSanitizer. Ends with one summary line.
+# built with AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target for a
+# short time. Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,8 +36,40 @@ run_suite() {  # run_suite <label> <build-dir> [CMake arguments...]
   total_failed=$((total_failed + failed))
 }
 
+# Fuzz targets (libFuzzer, built with clang apart from the main build): each runs for a short,
+# bounded time on its corpus in fuzz/corpus/<target>/ and counts as one test. New inputs go to a
+# scratch folder, so the corpus in the repository stays as it is.
+run_fuzz() {  # run_fuzz <build-dir> <seconds>
+  local dir=$1 seconds=$2 cxx
+  cxx=$(command -v clang++-14 || command -v clang++)
+  echo "=== fuzz targets: building in ${dir}"
+  if ! { cmake -S fuzz -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" >/dev/null &&
+         cmake --build "$dir" -j "$(nproc)"; }; then
+    echo "=== fuzz targets: the build failed"
+    total_failed=$((total_failed + 1))
+    return
+  fi
+  local target scratch
+  for target in regfile namefold; do
+    scratch=$(mktemp -d)
+    echo "=== fuzz target ${target}: ${seconds} s"
+    if "${dir}/fuzz_${target}" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="${dir}/${target}-" "$scratch" "fuzz/corpus/${target}" \
+        >"${dir}/${target}.log" 2>&1; then
+      grep -E '^(Done|stat::number_of_executed_units)' "${dir}/${target}.log" | head -n 1
+      total_passed=$((total_passed + 1))
+    else
+      tail -n 30 "${dir}/${target}.log"
+      echo "=== fuzz target ${target}: FAILED (the input is in ${dir}/${target}-*)"
+      total_failed=$((total_failed + 1))
+    fi
+    rm -rf "$scratch"
+  done
+}
+
 run_suite "normal build" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF
+run_fuzz build-fuzz 20
 
 echo
 echo "Total: ${total_passed} passed, ${total_failed} failed"

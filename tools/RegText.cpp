@@ -39,11 +39,14 @@ void AppendUnit(char16_t u, std::string& out) {
 
 std::string Utf8ToUtf16le(std::string_view s) {
     std::string out;
+    out.reserve(s.size() * 2);
     for (std::size_t i = 0; i < s.size();) {
         char32_t cp = 0;
         std::size_t len = hivekit::DecodeUtf8(s, i, cp);
         if (len == 0) {
-            cp = 0xFFFD;  // a stray byte: the replacement character
+            // A byte that is not part of valid UTF-8 travels as a lone low surrogate
+            // (U+DC80..U+DCFF), which valid text never holds, so that it comes back as itself.
+            cp = 0xDC00 + static_cast<unsigned char>(s[i]);
             len = 1;
         }
         if (cp >= 0x10000) {
@@ -58,8 +61,9 @@ std::string Utf8ToUtf16le(std::string_view s) {
     return out;
 }
 
-std::string Utf16leToUtf8(std::string_view s) {
+std::string Utf16leToUtf8(std::string_view s, bool rawBytes) {
     std::string out;
+    out.reserve(s.size());
     for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
         char32_t u = static_cast<unsigned char>(s[i]) | (static_cast<unsigned char>(s[i + 1]) << 8);
         if (u >= 0xD800 && u < 0xDC00 && i + 3 < s.size()) {
@@ -69,6 +73,15 @@ std::string Utf16leToUtf8(std::string_view s) {
                 u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
                 i += 2;
             }
+        }
+        if (u >= 0xD800 && u < 0xE000) {
+            // A lone surrogate is no character: the byte it carries, or the replacement
+            // character.
+            if (rawBytes && u >= 0xDC80 && u <= 0xDCFF) {
+                out += static_cast<char>(u - 0xDC00);
+                continue;
+            }
+            u = 0xFFFD;
         }
         hivekit::AppendUtf8(u, out);
     }

@@ -1,16 +1,13 @@
 #include "RegTool.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
 
 #include "NameFold.h"
+#include "RegChecks.h"
 #include "RegFile.h"
+#include "RegFileIo.h"
 #include "RegText.h"
 #include "Store.h"
 
@@ -91,11 +88,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
 
 // The message for a key that could not be opened: missing, or a store that cannot be read.
 std::string OpenError(Store& store, long code) {
-    if (code == kStoreNotFound || code == kStoreBadPath) {
-        return kNotFound;
-    }
-    return "ERROR: The store " + Store::DefaultPath() + " cannot be read (" + store.LastError() +
-           ").";
+    return "ERROR: " + StoreErrorText(store, code);
 }
 
 bool Confirm(const std::string& question, std::ostream& err, std::istream& in) {
@@ -120,11 +113,20 @@ void PrintValue(std::ostream& out, const ValueRow& row) {
         << "    " << DisplayData(row.type, row.data) << "\n";
 }
 
-bool QueryKey(Store& store, std::int64_t id, const std::string& fullName, const Options& o,
-              std::ostream& out) {
+// One key still to be shown by a query: its id and full name.
+struct QueryItem {
+    std::int64_t id;
+    std::string fullName;
+};
+
+// Shows one key (its values, and its sub-keys' names unless the query recurses); with /s the
+// sub-keys go on `todo`. True when the key showed a value the query asked for.
+bool QueryKey(Store& store, const QueryItem& key, const Options& o, std::ostream& out,
+              std::vector<QueryItem>& todo) {
     std::vector<ValueRow> rows;
     std::vector<std::string> subKeys;
-    if (store.ReadValues(id, rows) != kStoreOk || store.ReadSubKeys(id, subKeys) != kStoreOk) {
+    if (store.ReadValues(key.id, rows) != kStoreOk ||
+        store.ReadSubKeys(key.id, subKeys) != kStoreOk) {
         return false;
     }
     bool found = !o.valueName;
@@ -136,22 +138,22 @@ bool QueryKey(Store& store, std::int64_t id, const std::string& fullName, const 
         }
     }
     if (!block.str().empty() || !o.valueName) {
-        out << "\n" << fullName << "\n" << block.str();
+        out << "\n" << key.fullName << "\n" << block.str();
     }
     if (!o.recurse) {
         if (!o.valueName) {
             out << "\n";
             for (const std::string& sub : subKeys) {
-                out << fullName << "\\" << sub << "\n";
+                out << key.fullName << "\\" << sub << "\n";
             }
         }
         return found;
     }
-    for (const std::string& sub : subKeys) {
+    // In reverse, so that the first sub-key comes off the stack first.
+    for (auto it = subKeys.rbegin(); it != subKeys.rend(); ++it) {
         std::int64_t subId = 0;
-        if (store.OpenSubKey(id, sub, subId) == kStoreOk &&
-            QueryKey(store, subId, fullName + "\\" + sub, o, out)) {
-            found = true;
+        if (store.OpenSubKey(key.id, *it, subId) == kStoreOk) {
+            todo.push_back({subId, key.fullName + "\\" + *it});
         }
     }
     return found;
@@ -165,7 +167,15 @@ int Query(Store& store, std::int32_t root, const std::string& path, const Option
         return 1;
     }
     std::ostringstream text;
-    if (!QueryKey(store, id, FullName(root, path), o, text)) {
+    // Depth first without recursion, so that no depth of tree runs the call stack out.
+    std::vector<QueryItem> todo{{id, FullName(root, path)}};
+    bool found = false;
+    while (!todo.empty()) {
+        const QueryItem key = std::move(todo.back());
+        todo.pop_back();
+        found = QueryKey(store, key, o, text, todo) || found;
+    }
+    if (!found) {
         err << kNotFound << "\n";
         return 1;
     }
@@ -192,9 +202,13 @@ int Add(Store& store, std::int32_t root, const std::string& path, const Options&
     }
     std::int64_t id = 0;
     int disposition = 0;
-    if (path.empty() || store.CreateKey(root, path, id, disposition) != kStoreOk) {
-        err << "ERROR: Cannot create the key " << FullName(root, path) << " (" << store.LastError()
-            << ").\n";
+    if (path.empty()) {
+        err << "ERROR: A root key cannot be created.\n";
+        return 1;
+    }
+    if (long code = store.CreateKey(root, path, id, disposition); code != kStoreOk) {
+        err << "ERROR: Cannot create the key " << FullName(root, path) << ". "
+            << StoreErrorText(store, code) << "\n";
         return 1;
     }
     if (o.valueName) {
@@ -212,8 +226,7 @@ int Add(Store& store, std::int32_t root, const std::string& path, const Options&
             return 1;
         }
         if (long code = store.SetValue(id, *o.valueName, type, data); code != kStoreOk) {
-            err << "ERROR: Cannot write the value ("
-                << (code == kStoreInvalidParameter ? "invalid name" : store.LastError()) << ").\n";
+            err << "ERROR: Cannot write the value. " << StoreErrorText(store, code) << "\n";
             return 1;
         }
     }
@@ -237,8 +250,8 @@ int Delete(Store& store, std::int32_t root, const std::string& path, const Optio
             return 1;
         }
         std::vector<ValueRow> rows;
-        if (store.ReadValues(id, rows) != kStoreOk) {
-            err << OpenError(store, kStoreIoFailed) << "\n";
+        if (long code = store.ReadValues(id, rows); code != kStoreOk) {
+            err << OpenError(store, code) << "\n";
             return 1;
         }
         bool found = false;
@@ -249,8 +262,8 @@ int Delete(Store& store, std::int32_t root, const std::string& path, const Optio
                 if (long code = store.DeleteValue(id, row.name);
                     code != kStoreOk && code != kStoreNotFound) {
                     err << "ERROR: Cannot delete the value "
-                        << (row.name.empty() ? std::string("(Default)") : row.name) << " ("
-                        << store.LastError() << ").\n";
+                        << (row.name.empty() ? std::string("(Default)") : row.name) << ". "
+                        << StoreErrorText(store, code) << "\n";
                     return 1;
                 }
             }
@@ -268,8 +281,8 @@ int Delete(Store& store, std::int32_t root, const std::string& path, const Optio
             err << "The operation was cancelled.\n";
             return 1;
         }
-        if (store.DeleteKeyTree(root, "", path) != kStoreOk) {
-            err << "ERROR: Cannot delete " << full << " (" << store.LastError() << ").\n";
+        if (long code = store.DeleteKeyTree(root, "", path); code != kStoreOk) {
+            err << "ERROR: Cannot delete " << full << ". " << StoreErrorText(store, code) << "\n";
             return 1;
         }
     }
@@ -281,25 +294,19 @@ int Export(Store& store, std::int32_t root, const std::string& path, const std::
            const Options& o, std::ostream& out, std::ostream& err, std::istream& in) {
     std::string bytes;
     std::string why;
-    if (!ExportKey(store, root, path, bytes, why)) {
+    if (!Replaceable(file, why) || !ExportKey(store, root, path, bytes, why)) {
         err << "ERROR: " << why << "\n";
         return 1;
     }
-    if (access(file.c_str(), F_OK) == 0 && !o.overwriteFile &&
+    if (PathExists(file) && !o.overwriteFile &&
         !Confirm("File " + file + " already exists. Overwrite", err, in)) {
         err << "The operation was cancelled.\n";
         return 1;
     }
-    // Settings may hold a saved password: the file is the user's alone, also when it replaces
-    // a file that others could read (its rights are narrowed before anything is written).
-    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    const bool ok = fd >= 0 && fchmod(fd, 0600) == 0 &&
-                    write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    if (fd >= 0) {
-        close(fd);
-    }
-    if (!ok) {
-        err << "ERROR: Cannot write " << file << ".\n";
+    // Settings may hold a saved password: the new file is the user's alone from the start, and
+    // the old one stays as it was unless the new one is complete.
+    if (!ReplaceFile(file, bytes, why)) {
+        err << "ERROR: " << why << "\n";
         return 1;
     }
     out << kDone << "\n";
@@ -307,15 +314,14 @@ int Export(Store& store, std::int32_t root, const std::string& path, const std::
 }
 
 int Import(Store& store, const std::string& file, std::ostream& out, std::ostream& err) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        err << "ERROR: Cannot open " << file << ".\n";
+    std::string bytes;
+    std::string why;
+    if (!ReadRegularFile(file, kMaxImportBytes, bytes, why)) {
+        err << "ERROR: " << why << "\n";
         return 1;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string why;
     if (!ImportFile(store, bytes, why)) {
-        err << "ERROR: Error accessing the registry. " << why << "\n";
+        err << "ERROR: Nothing was imported. " << why << "\n";
         return 1;
     }
     out << kDone << "\n";
@@ -346,6 +352,11 @@ int RunReg(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string path;
     if (!ParseKeyName(o.words[0], root, path)) {
         err << "ERROR: Invalid key name " << o.words[0] << ".\n";
+        return 1;
+    }
+    if (!CheckKeyPath(path, false, why) ||
+        (o.valueName && !CheckValueName(*o.valueName, false, why))) {
+        err << "ERROR: " << why << "\n";
         return 1;
     }
     if (command == "QUERY") {
