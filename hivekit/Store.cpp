@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "NameFold.h"
 
@@ -69,33 +70,41 @@ bool MakeFolders(const std::string& path) {
     return true;
 }
 
-// Creates the file with mode 0600 before SQLite sees it (the store holds a saved password),
-// refuses a symbolic link, and takes back group and other rights that someone added.
+// Makes sure a regular file is at `path` before SQLite opens it, creating a missing one with
+// mode 0600 (the store holds a saved password). An existing file is only looked at by path:
+// POSIX locks belong to the process, and closing any descriptor of the file would drop the
+// locks that live connections of this process hold on it. A symbolic link, a FIFO or any
+// other special file is refused without being opened.
 bool PrepareFile(const std::string& path) {
     if (!MakeFolders(path)) {
         return false;
     }
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        close(fd);
-        return true;
-    }
-    if (errno != EEXIST) {
-        return false;
-    }
-    // Without O_NONBLOCK a FIFO put in the store's place would hold the caller here for good.
-    fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        // An existing file we cannot read is reported by SQLite's own open.
-        return errno != ELOOP;
-    }
     struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok && (st.st_mode & 077) != 0 && st.st_uid == geteuid()) {
-        fchmod(fd, st.st_mode & 0700);
+    if (lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) {
+            return false;
+        }
+        // A file that did not exist is held by no connection: its descriptor may be closed.
+        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            close(fd);
+            return true;
+        }
+        // Another process may have created it in between; look at what is there now.
+        if (errno != EEXIST || lstat(path.c_str(), &st) != 0) {
+            return false;
+        }
     }
-    close(fd);
-    return ok;
+    return S_ISREG(st.st_mode);
+}
+
+// Takes back group and other rights that someone added to the store, by path.
+void MendMode(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 &&
+        st.st_uid == geteuid()) {
+        chmod(path.c_str(), st.st_mode & 0700);
+    }
 }
 
 // Binds text as text and data as a blob; an empty one is bound as empty, never as NULL.
@@ -290,12 +299,45 @@ long Store::Connect() {
     }
     sqlite3_busy_timeout(db_, 5000);
     sqlite3_extended_result_codes(db_, 1);
+    if (long code = CheckHeader(path); code != kStoreOk) {
+        Disconnect();
+        return code;
+    }
+    MendMode(path);
     path_ = path;
     const long code = PrepareSchema();
     if (code != kStoreOk) {
         Disconnect();
     }
     return code;
+}
+
+long Store::CheckHeader(const std::string& path) {
+    // Read through the connection's own descriptor: no second one is opened on the file.
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods) {
+        lastError_ = "cannot open " + path;
+        return kStoreCannotOpen;
+    }
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK) {
+        lastError_ = "cannot read " + path;
+        return kStoreIoFailed;
+    }
+    if (size == 0) {
+        return kStoreOk;  // a new store, made into one by PrepareSchema
+    }
+    static constexpr char kHeader[] = "SQLite format 3";  // with its zero: 16 bytes
+    char head[sizeof kHeader] = {};
+    const int rc = file->pMethods->xRead(file, head, sizeof head, 0);
+    if ((rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) ||
+        std::memcmp(head, kHeader, sizeof kHeader) != 0) {
+        lastError_ = path + " is not a store (it does not begin with an SQLite header); " +
+                     "it was left as it is";
+        return kStoreBadKey;
+    }
+    return kStoreOk;
 }
 
 long Store::PrepareSchema() {

@@ -89,6 +89,9 @@ class Store {
     // Splits and checks a key path, then connects; kStoreOk or the first failure.
     long ConnectForPath(std::string_view path, std::vector<std::string>& parts);
     void Disconnect();
+    // kStoreOk for an empty file or one that begins with SQLite's header; the file is read
+    // through the connection, and anything else is refused before its mode is touched.
+    long CheckHeader(const std::string& path);
     long PrepareSchema();
     sqlite3_stmt* Prepare(const char* sql);
     long Exec(const char* sql);

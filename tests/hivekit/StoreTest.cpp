@@ -60,6 +60,29 @@ TEST_F(StoreFileTest, JournalSchemaAndWidenedRights) {
     EXPECT_EQ(ModeOf(storePath), 0600u);
 }
 
+TEST_F(StoreFileTest, AFileThatIsNotAStoreIsLeftExactlyAsItWas) {
+    const std::string text = "notes, not a database\n";
+    std::ofstream(storePath) << text;
+    ASSERT_EQ(chmod(storePath.c_str(), 0644), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(storePath.c_str(), &before), 0);
+    CRegistry r;
+    r.PutKey("K");
+    EXPECT_EQ(notices, std::vector<std::string>{"|Cannot Open Parent Key"});
+    Store store;
+    std::int64_t id = 0;
+    EXPECT_EQ(store.OpenKey(static_cast<std::int32_t>(0x80000002u), "K", id), kStoreBadKey);
+    EXPECT_NE(store.LastError().find("is not a store"), std::string::npos) << store.LastError();
+    struct stat after {};
+    ASSERT_EQ(stat(storePath.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    std::ifstream in(storePath);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+    EXPECT_NE(access((storePath + "-wal").c_str(), F_OK), 0);
+}
+
 TEST_F(StoreFileTest, SymbolicLinkOrFifoInPlaceOfTheStoreIsRefused) {
     const std::string target = dir + "/elsewhere.db";
     std::ofstream(target) << "";
