@@ -81,8 +81,9 @@ long CheckStoreHeader(sqlite3* db, const std::string& path, std::string& why) {
     const int rc = file->pMethods->xRead(file, head, sizeof head, 0);
     if ((rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) ||
         std::memcmp(head, kHeader, sizeof kHeader) != 0) {
-        why = path + " is not a store (it does not begin with an SQLite header); " +
-              "it was left as it is";
+        // SQLite's own words for the same failure, so that the message does not depend on
+        // which of the two noticed it.
+        why = "file is not a database";
         return kStoreBadKey;
     }
     return kStoreOk;
