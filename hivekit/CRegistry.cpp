@@ -223,11 +223,13 @@ void CRegistry::GetKeyInfo() {
             valueList_.Add(name, name, row.type, std::move(data));
         } catch (const ComError& e) {
             // A value really named "<DEFAULT>" next to the default value: the second is left
-            // out of the list rather than ending the enumeration.
+            // out of the list rather than ending the enumeration, and it is not counted, so
+            // that every position below ValueCount reads.
             if (e.Number() != 457) {
                 CloseKey();
                 throw OpenFailure();
             }
+            continue;
         }
         ++i;
     }
@@ -350,6 +352,11 @@ bool CRegistry::DeleteValue(std::string& sValue) {
 
 long CRegistry::DeleteKeyTree(const std::string& subKey) {
     if (!CheckName(key_ + "\\" + subKey, kNoticeBadKeyName)) {
+        return -1;
+    }
+    // An object whose Key names no key stands for the root itself: nothing below a root is
+    // deleted through it, as nothing would be through an empty sub-key name.
+    if (SplitKeyPath(key_).empty()) {
         return -1;
     }
     const long code = store_.DeleteKeyTree(root_, key_, subKey);

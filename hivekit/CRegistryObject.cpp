@@ -29,7 +29,7 @@ bool FromVariant(const VARIANT& v, Var& out) {
             return true;
         case VT_UI1:
             // A byte is a number but not a 16-bit integer: as a value name it is its digits.
-            out = static_cast<std::int32_t>(v.bVal);
+            out = v.bVal;
             return true;
         case VT_BOOL:
             out = v.boolVal != VARIANT_FALSE;
@@ -58,6 +58,9 @@ VARIANT ToVariant(const Var& v) {
         out = MakeVariantBstr(ToBstr(*s));
     } else if (const auto* b = std::get_if<bool>(&v)) {
         out = MakeVariantBool(*b);
+    } else if (const auto* u = std::get_if<std::uint8_t>(&v)) {
+        out.vt = VT_UI1;
+        out.bVal = *u;
     } else if (const auto* bytes = std::get_if<Bytes>(&v)) {
         out.vt = VT_ARRAY | VT_UI1;
         out.bstrVal = SysAllocStringLen(reinterpret_cast<const char*>(bytes->data()),

@@ -7,13 +7,11 @@
 
 namespace hivekit {
 
-ClassFactory::ClassFactory() {
-    ObjectCreated();
-}
+// A factory that is merely alive does not keep the library loaded: only the objects it made
+// and LockServer locks do.
+ClassFactory::ClassFactory() = default;
 
-ClassFactory::~ClassFactory() {
-    ObjectDestroyed();
-}
+ClassFactory::~ClassFactory() = default;
 
 HRESULT ClassFactory::QueryInterface(const GUID& riid, void** ppv) {
     if (!ppv) {

@@ -1,9 +1,12 @@
-// The library's entry points: the class object, the unload question, self-registration, and
-// the file version with its comment.
+// The library's entry points: the class object, the unload question and self-registration;
+// and the file version with its comment, carried in a note.
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>
 
+#include <hivekit/VersionNote.h>
+
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -15,12 +18,40 @@
 
 using namespace hivekit;
 
-// The file version and its comment, as data symbols for dlsym and, through their section,
-// for `readelf -p .hivekit.version libhivekit.so`.
-HIVEKIT_EXPORT __attribute__((section(".hivekit.version"), used)) const char HivekitFileVersion[] =
-    "1.0.0.3";
-HIVEKIT_EXPORT __attribute__((section(".hivekit.version"), used)) const char HivekitComments[] =
+namespace {
+
+constexpr char kFileVersion[] = "1.0.0.3";
+constexpr char kComments[] =
     "Manipulates the registry through easy to use methods that encapsulate the registry API's.";
+
+// The file version and its comment as an ELF note (see hivekit/VersionNote.h): readable from
+// the file and from the loaded library without exporting a symbol for them.
+struct VersionNote {
+    std::uint32_t nameSize = sizeof kVersionNoteOwner;
+    std::uint32_t descSize = sizeof kFileVersion + sizeof kComments;
+    std::uint32_t type = kVersionNoteType;
+    char name[(sizeof kVersionNoteOwner + 3) & ~std::size_t{3}] = {};
+    char desc[(sizeof kFileVersion + sizeof kComments + 3) & ~std::size_t{3}] = {};
+};
+
+constexpr VersionNote MakeVersionNote() {
+    VersionNote note;
+    for (std::size_t i = 0; i < sizeof kVersionNoteOwner; ++i) {
+        note.name[i] = kVersionNoteOwner[i];
+    }
+    for (std::size_t i = 0; i < sizeof kFileVersion; ++i) {
+        note.desc[i] = kFileVersion[i];
+    }
+    for (std::size_t i = 0; i < sizeof kComments; ++i) {
+        note.desc[sizeof kFileVersion + i] = kComments[i];
+    }
+    return note;
+}
+
+__attribute__((section(".note.hivekit.version"), used,
+               aligned(4))) constexpr VersionNote kVersionNote = MakeVersionNote();
+
+}  // namespace
 
 HIVEKIT_EXPORT HRESULT DllGetClassObject(const GUID* rclsid, const GUID* riid, void** ppv) {
     if (!ppv) {

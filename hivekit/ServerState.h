@@ -2,8 +2,8 @@
 
 namespace hivekit {
 
-// Counts that decide whether the library may be unloaded: live objects (CRegistry objects
-// and class factories) and LockServer locks.
+// Counts that decide whether the library may be unloaded: live CRegistry objects and
+// LockServer locks (a class factory by itself does not count).
 void ObjectCreated();
 void ObjectDestroyed();
 void ServerLocked(bool lock);

@@ -1,14 +1,11 @@
 #include "Store.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "NameFold.h"
+#include "StoreFile.h"
 
 namespace hivekit {
 
@@ -56,47 +53,6 @@ CREATE TABLE IF NOT EXISTS vals(
   UNIQUE(key, folded));
 CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, seq);
 )sql";
-
-// Makes the folders of `path` that are missing, each private to the user.
-bool MakeFolders(const std::string& path) {
-    for (std::size_t pos = path.find('/', 1); pos != std::string::npos;
-         pos = path.find('/', pos + 1)) {
-        const std::string dir = path.substr(0, pos);
-        if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Creates the file with mode 0600 before SQLite sees it (the store holds a saved password),
-// refuses a symbolic link, and takes back group and other rights that someone added.
-bool PrepareFile(const std::string& path) {
-    if (!MakeFolders(path)) {
-        return false;
-    }
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        close(fd);
-        return true;
-    }
-    if (errno != EEXIST) {
-        return false;
-    }
-    // Without O_NONBLOCK a FIFO put in the store's place would hold the caller here for good.
-    fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        // An existing file we cannot read is reported by SQLite's own open.
-        return errno != ELOOP;
-    }
-    struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok && (st.st_mode & 077) != 0 && st.st_uid == geteuid()) {
-        fchmod(fd, st.st_mode & 0700);
-    }
-    close(fd);
-    return ok;
-}
 
 // Binds text as text and data as a blob; an empty one is bound as empty, never as NULL.
 void Bind(sqlite3_stmt* st, int index, std::string_view text) {
@@ -290,6 +246,11 @@ long Store::Connect() {
     }
     sqlite3_busy_timeout(db_, 5000);
     sqlite3_extended_result_codes(db_, 1);
+    if (long code = CheckStoreHeader(db_, path, lastError_); code != kStoreOk) {
+        Disconnect();
+        return code;
+    }
+    MendMode(path);
     path_ = path;
     const long code = PrepareSchema();
     if (code != kStoreOk) {
@@ -493,6 +454,10 @@ long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& ke
     if (long code = ConnectForPath(path, parts); code != kStoreOk) {
         return code;
     }
+    if (parts.size() > kMaxKeyDepth) {
+        lastError_ = "a key path of more than " + std::to_string(kMaxKeyDepth) + " levels";
+        return kStoreBadPath;
+    }
     // Most keys exist: look first, and take the write lock only to create.
     std::size_t found = 0;
     long code = ResolvePath(r->id, parts, found, keyId);
@@ -556,26 +521,43 @@ long Store::DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::s
         if (long c = ResolvePath(r->id, parts, found, keyId); c != kStoreOk) {
             return c;
         }
-        sqlite3_stmt* del = Prepare(
-            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-            "SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) "
-            "DELETE FROM vals WHERE key IN tree");
-        sqlite3_stmt* delKeys = Prepare(
-            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-            "SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) "
-            "DELETE FROM keys WHERE id IN tree");
-        if (!del || !delKeys) {
-            return kStoreIoFailed;
+        return DeleteSubtree(keyId);
+    });
+}
+
+long Store::DeleteSubtree(std::int64_t top) {
+    // The keys of the tree in breadth-first order, gathered with a list rather than by
+    // recursion, so that no depth of tree runs out of stack or of SQLite's cascade depth.
+    sqlite3_stmt* children = Prepare("SELECT id FROM keys WHERE parent = ?");
+    sqlite3_stmt* delValues = Prepare("DELETE FROM vals WHERE key = ?");
+    sqlite3_stmt* delKey = Prepare("DELETE FROM keys WHERE id = ?");
+    if (!children || !delValues || !delKey) {
+        return kStoreIoFailed;
+    }
+    std::vector<std::int64_t> tree{top};
+    for (std::size_t next = 0; next < tree.size(); ++next) {
+        Reset reset(children);
+        sqlite3_bind_int64(children, 1, tree[next]);
+        int rc;
+        while ((rc = sqlite3_step(children)) == SQLITE_ROW) {
+            tree.push_back(sqlite3_column_int64(children, 0));
         }
-        for (sqlite3_stmt* st : {del, delKeys}) {
+        if (rc != SQLITE_DONE) {
+            return Code(rc);
+        }
+    }
+    // Children come after their parents in the list: deleting from its end removes each key
+    // once it has no sub-keys and no values left, so no cascade has anything to do.
+    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
+        for (sqlite3_stmt* st : {delValues, delKey}) {
             Reset reset(st);
-            sqlite3_bind_int64(st, 1, keyId);
+            sqlite3_bind_int64(st, 1, *it);
             if (int rc = sqlite3_step(st); rc != SQLITE_DONE) {
                 return Code(rc);
             }
         }
-        return kStoreOk;
-    });
+    }
+    return kStoreOk;
 }
 
 long Store::ReadValues(std::int64_t keyId, std::vector<ValueRow>& rows) {

@@ -49,11 +49,14 @@ class Store {
     static std::string DefaultPath();
     static constexpr std::size_t kMaxKeyNameLength = 255;
     static constexpr std::size_t kMaxValueNameLength = 16383;
+    // The deepest key that may be created, counted in levels below the root.
+    static constexpr std::size_t kMaxKeyDepth = 512;
     static constexpr int kSchemaVersion = 1;
 
     // The key `path` (parts separated by "\") below `root`; an empty path is the root itself.
     long OpenKey(std::int32_t root, std::string_view path, std::int64_t& keyId);
-    // Opens the key, creating what is missing of it; disposition 1 created, 2 opened.
+    // Opens the key, creating what is missing of it; disposition 1 created, 2 opened. A path
+    // of more than kMaxKeyDepth levels is refused (kStoreBadPath).
     long CreateKey(std::int32_t root, std::string_view path, std::int64_t& keyId, int& disposition);
     // Deletes `subKey` (a path) below `parentPath`, with everything under it.
     long DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::string_view subKey);
@@ -96,6 +99,8 @@ class Store {
     // statements run several times for every write and every key read.
     long Step(const char* sql);
     long Code(int sqliteCode);
+    // Deletes the key `top` with its values and everything below it (inside a write).
+    long DeleteSubtree(std::int64_t top);
     long ResolvePath(std::int64_t from, const std::vector<std::string>& parts, std::size_t& found,
                      std::int64_t& keyId);
     template <class Body>

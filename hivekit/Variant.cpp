@@ -19,6 +19,9 @@ std::string VarToString(const Var& v) {
     if (const auto* l = std::get_if<std::int32_t>(&v)) {
         return std::to_string(*l);
     }
+    if (const auto* u = std::get_if<std::uint8_t>(&v)) {
+        return std::to_string(*u);
+    }
     if (const auto* b = std::get_if<bool>(&v)) {
         return *b ? "True" : "False";
     }
@@ -34,6 +37,9 @@ std::int32_t VarToLong(const Var& v) {
     }
     if (const auto* l = std::get_if<std::int32_t>(&v)) {
         return *l;
+    }
+    if (const auto* u = std::get_if<std::uint8_t>(&v)) {
+        return *u;
     }
     if (const auto* b = std::get_if<bool>(&v)) {
         return *b ? -1 : 0;

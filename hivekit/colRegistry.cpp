@@ -73,7 +73,8 @@ std::size_t colRegistry::PositionOf(const Var& index) const {
         return static_cast<std::size_t>(std::find(items_.begin(), items_.end(), it->second) -
                                         items_.begin());
     }
-    if (IsNumber(index) || std::holds_alternative<bool>(index)) {
+    if (IsNumber(index) || std::holds_alternative<std::uint8_t>(index) ||
+        std::holds_alternative<bool>(index)) {
         const std::int32_t position = VarToLong(index);
         if (position < 1 || position > Count()) {
             throw ComError(kCollectionError, kCollectionSource, "Invalid Index");

@@ -21,6 +21,8 @@ const QString kSource = QStringLiteral("basDNS.LoadAdvancedTabSettings");
 // Error numbers of the two ways a window can let the load down.
 constexpr long kControlMissing = 730;  // the window has no control of that name
 constexpr long kNotInList = 383;       // a fixed-choice list has no such item
+// The number the component system gives when it cannot create an object.
+constexpr long kCannotCreateComponent = 429;
 
 template <typename Control>
 Control* control(QWidget* window, const char* name) {
@@ -128,7 +130,11 @@ void LoadEndpointOverrides() {
             current.webSite.chop(1);
         }
     } catch (const ClientError& error) {
-        ErrorReport(QStringLiteral("basDNS.LoadEndpointOverrides()"), error);
+        // A component that cannot be created is reported once, by the settings load that
+        // reads the same key right after this; the endpoints keep their defaults.
+        if (error.number() != kCannotCreateComponent) {
+            ErrorReport(QStringLiteral("basDNS.LoadEndpointOverrides()"), error);
+        }
     }
 }
 

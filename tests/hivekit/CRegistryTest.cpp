@@ -159,9 +159,14 @@ TEST_F(CRegistryTest, ByteArraysAndUnwrittenTypesWriteNothingButSucceed) {
     EXPECT_EQ(notices, std::vector<std::string>{"|Byute Array"});
     EXPECT_TRUE(Set(r, S("expand"), S("x"), 2));
     EXPECT_TRUE(Set(r, S("binary"), S("x"), 3));
+    // A single byte is not a 16- or 32-bit integer: with no type it is not written either.
+    EXPECT_TRUE(Set(r, S("byte"), std::uint8_t{5}));
     EXPECT_TRUE(RawValues("K").empty());
+    // With the DWORD type it is a number like any other.
+    EXPECT_TRUE(Set(r, S("byte"), std::uint8_t{5}, 4));
+    EXPECT_EQ(RawValues("K").at(0).data, std::string("\5\0\0\0", 4));
     EXPECT_TRUE(Set(r, S("multi"), Bytes{'a', 0, 'b', 0, 0}, 7));
-    EXPECT_EQ(RawValues("K").at(0).data, std::string("a\0b\0\0", 5));
+    EXPECT_EQ(RawValues("K").at(1).data, std::string("a\0b\0\0", 5));
     EXPECT_THROW(Set(r, S("multi"), S("not bytes"), 7), ComError);
     EXPECT_THROW(Set(r, S("n"), S("abc"), 4), ComError);
 }
@@ -214,6 +219,26 @@ TEST_F(CRegistryTest, DeleteKeyRemovesANestedTree) {
     // No sub-key named: the current key and its sub-keys stay.
     EXPECT_FALSE(r.DeleteKey(""));
     EXPECT_TRUE(KeyExists("Top\\Sibling"));
+}
+
+TEST_F(CRegistryTest, DeleteKeyThroughAnObjectThatStandsForTheRootIsRefused) {
+    CRegistry writer;
+    writer.PutKey("SOFTWARE\\Other\\Program");
+    Set(writer, S("setting"), S("1"));
+    for (const char* key : {"", "\\", "\\\\"}) {
+        CRegistry r;
+        if (*key) {
+            r.PutKey(key);
+        }
+        EXPECT_FALSE(r.DeleteKey("SOFTWARE")) << "Key \"" << key << "\"";
+        EXPECT_FALSE(r.DeleteKey("SOFTWARE\\Other")) << "Key \"" << key << "\"";
+        EXPECT_TRUE(KeyExists("SOFTWARE\\Other\\Program"));
+    }
+    // Below the root the same name is a sub-key and goes.
+    CRegistry r;
+    r.PutKey("SOFTWARE");
+    EXPECT_TRUE(r.DeleteKey("Other"));
+    EXPECT_FALSE(KeyExists("SOFTWARE\\Other"));
 }
 
 TEST_F(CRegistryTest, DeleteValueReportsWhetherTheValueWasThere) {

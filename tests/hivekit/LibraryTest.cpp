@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <hivekit/Hivekit.h>
+#include <hivekit/VersionNote.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,7 @@ std::string LibraryPath() {
     return std::string(bin ? bin : ".") + "/libhivekit.so";
 }
 
-TEST(Library, ExportsOnlyItsEntryPointsAndVersionData) {
+TEST(Library, ExportsExactlyItsFourEntryPoints) {
     const std::string command = "nm -D --defined-only " + LibraryPath();
     FILE* nm = popen(command.c_str(), "r");
     ASSERT_NE(nm, nullptr);
@@ -30,8 +31,7 @@ TEST(Library, ExportsOnlyItsEntryPointsAndVersionData) {
     }
     ASSERT_EQ(pclose(nm), 0);
     EXPECT_EQ(symbols, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject",
-                                              "DllRegisterServer", "DllUnregisterServer",
-                                              "HivekitComments", "HivekitFileVersion"}));
+                                              "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST(Library, VersionAndCommentAreReadableAndAnObjectIsMadeThroughTheFactory) {
@@ -42,14 +42,13 @@ TEST(Library, VersionAndCommentAreReadableAndAnObjectIsMadeThroughTheFactory) {
 
     void* lib = dlopen(LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
-    const auto* version = static_cast<const char*>(dlsym(lib, kFileVersionSymbol));
-    const auto* comments = static_cast<const char*>(dlsym(lib, kCommentsSymbol));
-    ASSERT_NE(version, nullptr);
-    ASSERT_NE(comments, nullptr);
-    EXPECT_STREQ(version, "1.0.0.3");
-    EXPECT_STREQ(comments,
-                 "Manipulates the registry through easy to use methods that encapsulate the "
-                 "registry API's.");
+    std::string version;
+    std::string comments;
+    ASSERT_TRUE(ReadVersionNote(lib, version, comments));
+    EXPECT_EQ(version, "1.0.0.3");
+    EXPECT_EQ(comments,
+              "Manipulates the registry through easy to use methods that encapsulate the "
+              "registry API's.");
     EXPECT_EQ(
         dlsym(
             lib,

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "CRegistry.h"
+#include "NameFold.h"
 #include "StoreFixture.h"
 
 namespace hivekit::test {
@@ -60,6 +61,29 @@ TEST_F(StoreFileTest, JournalSchemaAndWidenedRights) {
     EXPECT_EQ(ModeOf(storePath), 0600u);
 }
 
+TEST_F(StoreFileTest, AFileThatIsNotAStoreIsLeftExactlyAsItWas) {
+    const std::string text = "notes, not a database\n";
+    std::ofstream(storePath) << text;
+    ASSERT_EQ(chmod(storePath.c_str(), 0644), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(storePath.c_str(), &before), 0);
+    CRegistry r;
+    r.PutKey("K");
+    EXPECT_EQ(notices, std::vector<std::string>{"|Cannot Open Parent Key"});
+    Store store;
+    std::int64_t id = 0;
+    EXPECT_EQ(store.OpenKey(static_cast<std::int32_t>(0x80000002u), "K", id), kStoreBadKey);
+    EXPECT_EQ(store.LastError(), "file is not a database");
+    struct stat after {};
+    ASSERT_EQ(stat(storePath.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    std::ifstream in(storePath);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+    EXPECT_NE(access((storePath + "-wal").c_str(), F_OK), 0);
+}
+
 TEST_F(StoreFileTest, SymbolicLinkOrFifoInPlaceOfTheStoreIsRefused) {
     const std::string target = dir + "/elsewhere.db";
     std::ofstream(target) << "";
@@ -90,6 +114,66 @@ TEST_F(StoreFileTest, KeyPathsIgnoreStraySeparatorsAndRefuseLongParts) {
     EXPECT_EQ(r.GetValueCount(), 1);
     r.PutKey(std::string(256, 'k'));
     EXPECT_EQ(notices, std::vector<std::string>{"|Unknown error"});
+}
+
+// A path of `depth` levels below "Top".
+std::string DeepPath(int depth) {
+    std::string path = "Top";
+    for (int i = 1; i < depth; ++i) {
+        path += "\\d";
+    }
+    return path;
+}
+
+TEST_F(StoreFileTest, KeysDeeperThanTheLimitAreRefusedAndDeepTreesAreDeleted) {
+    CRegistry r;
+    r.PutKey(DeepPath(512));
+    EXPECT_TRUE(KeyExists(DeepPath(512)));
+    EXPECT_TRUE(notices.empty());
+    r.PutKey(DeepPath(513));
+    EXPECT_EQ(notices, std::vector<std::string>{"|Unknown error"});
+    EXPECT_FALSE(KeyExists(DeepPath(513)));
+
+    // A tree far deeper than that, as another program may have written it, still goes.
+    std::int64_t id = 0;
+    {
+        Store store;
+        ASSERT_EQ(store.OpenKey(static_cast<std::int32_t>(0x80000002u), DeepPath(512), id),
+                  kStoreOk);
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(storePath.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT INTO keys(parent, name, folded) VALUES(?, 'e', ?)", -1,
+                                 &st, nullptr),
+              SQLITE_OK);
+    for (int i = 0; i < 3000; ++i) {
+        sqlite3_bind_int64(st, 1, id);
+        sqlite3_bind_text(st, 2, FoldName("e").c_str(), -1, SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_DONE);
+        sqlite3_reset(st);
+        id = sqlite3_last_insert_rowid(db);
+    }
+    sqlite3_finalize(st);
+    const std::string value = "INSERT INTO vals(key, name, folded, type, data) VALUES(" +
+                              std::to_string(id) + ", 'v', 'V', 1, x'3100')";
+    ASSERT_EQ(sqlite3_exec(db, value.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    CRegistry top;
+    top.PutKey("Top");
+    EXPECT_TRUE(top.DeleteKey("d"));
+    EXPECT_FALSE(KeyExists("Top\\d"));
+    EXPECT_TRUE(KeyExists("Top"));
+    for (const char* left :
+         {"SELECT count(*) FROM keys WHERE name IN ('d', 'e')", "SELECT count(*) FROM vals"}) {
+        ASSERT_EQ(sqlite3_prepare_v2(db, left, -1, &st, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(st, 0), 0) << left;
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
 }
 
 }  // namespace

@@ -81,10 +81,11 @@ TEST_F(SurfaceTest, FactoryMakesIndependentObjectsAndCountsDecideUnloading) {
     EXPECT_EQ(DllGetClassObject(&other, &IID_IClassFactory, &f), CLASS_E_CLASSNOTAVAILABLE);
     ASSERT_EQ(DllGetClassObject(&CLSID_CRegistry, &IID_IClassFactory, &f), S_OK);
     auto* factory = static_cast<IClassFactory*>(f);
-    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);  // a factory by itself does not count
     void* a = nullptr;
     void* b = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID__CRegistry, &a), S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &b), S_OK);
     void* none = nullptr;
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &none), E_NOINTERFACE);
@@ -108,6 +109,7 @@ TEST_F(SurfaceTest, FactoryMakesIndependentObjectsAndCountsDecideUnloading) {
     EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // still locked
     ASSERT_EQ(DllGetClassObject(&CLSID_CRegistry, &IID_IClassFactory, &f), S_OK);
     static_cast<IClassFactory*>(f)->LockServer(0);
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
     static_cast<IClassFactory*>(f)->Release();
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }

@@ -364,8 +364,6 @@ using DllRegisterServerFn = HRESULT (*)();
 using DllUnregisterServerFn = HRESULT (*)();
 
 constexpr const char* kLibraryFileName = "libhivekit.so";
-// Data symbols that carry the file version and its comment, read with dlsym.
-constexpr const char* kFileVersionSymbol = "HivekitFileVersion";
-constexpr const char* kCommentsSymbol = "HivekitComments";
+// The file version and its comment are read with ReadVersionNote (hivekit/VersionNote.h).
 
 }  // namespace hivekit
