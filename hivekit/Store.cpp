@@ -93,7 +93,7 @@ class Reset {
 
 bool ValidKeyParts(const std::vector<std::string>& parts) {
     for (const std::string& p : parts) {
-        if (p.find('\0') != std::string::npos || CharacterCount(p) > Store::kMaxKeyNameLength) {
+        if (!IsValidName(p) || CharacterCount(p) > Store::kMaxKeyNameLength) {
             return false;
         }
     }
@@ -598,7 +598,8 @@ long Store::ReadSubKeys(std::int64_t keyId, std::vector<std::string>& names) {
 
 long Store::SetValue(std::int64_t keyId, std::string_view name, std::int32_t type,
                      std::string_view data) {
-    if (name.find('\0') != std::string_view::npos || CharacterCount(name) > kMaxValueNameLength) {
+    // The default value's empty name is valid; any other name must be UTF-8 text without a zero.
+    if ((!name.empty() && !IsValidName(name)) || CharacterCount(name) > kMaxValueNameLength) {
         return kStoreInvalidParameter;
     }
     if (keyId == 0) {
