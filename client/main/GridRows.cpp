@@ -1,8 +1,7 @@
 #include "main/GridRows.h"
 
 #include <QStringList>
-
-#include "protocol/basDNS.h"
+#include <charconv>
 
 namespace quillon {
 
@@ -18,10 +17,54 @@ QString rawEntry(const PendingRecord& record) {
            record.address;
 }
 
+// The field without the blanks around it, as TrimNull trims (the space character only).
+QStringView trimBlanks(QStringView field) {
+    while (!field.isEmpty() && field.front() == QLatin1Char(' ')) {
+        field = field.sliced(1);
+    }
+    while (!field.isEmpty() && field.back() == QLatin1Char(' ')) {
+        field.chop(1);
+    }
+    return field;
+}
+
+// The first four fields of an entry; false when it has fewer.
+bool splitFields(QStringView entry, QStringView (&fields)[4]) {
+    qsizetype from = 0;
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype at = entry.indexOf(kFieldSep, from);
+        if (at < 0) {
+            return false;
+        }
+        fields[i] = entry.sliced(from, at - from);
+        from = at + kFieldSep.size();
+    }
+    const qsizetype at = entry.indexOf(kFieldSep, from);
+    fields[3] = at < 0 ? entry.sliced(from) : entry.sliced(from, at - from);
+    return true;
+}
+
+// "Row" followed by the position, in one allocation.
+QString rowKey(qsizetype position) {
+    char text[32] = "Row";
+    const auto end = std::to_chars(text + 3, text + sizeof text, position).ptr;
+    return QString::fromLatin1(text, end - text);
+}
+
+// AutoIPEntry's key of a row, formed into `key` (reused from row to row).
+void formEntry(QString& key, const QStringView (&fields)[4]) {
+    key.resize(0);  // keeps the buffer for the next row
+    for (int i = 0; i < 4; ++i) {
+        key += trimBlanks(fields[i]);
+        key += i < 3 ? kFieldSep : kEntrySep;
+    }
+    key = std::move(key).toUpper();
+}
+
 }  // namespace
 
-AutoIPSet::AutoIPSet(const QString& list) {
-    const QString upper = list.toUpper();
+AutoIPSet::AutoIPSet(const QString& list) : upper_(list.toUpper()) {
+    const QString& upper = upper_;
     // Every place an entry may start: the start of the list and every place right after two
     // tildes (within a run such as "...1.2.3~~~NEXT" that is more than one place).
     std::vector<qsizetype> starts{0};
@@ -39,9 +82,9 @@ AutoIPSet::AutoIPSet(const QString& list) {
         }
         // Fields hold no "~~", so an entry ends at the first "~~" after its start, or one
         // character later when its address ends in "~" ("...1.2.3~" + "~~").
-        entries_.insert(upper.mid(start, close + 2 - start));
+        entries_.insert(QStringView(upper).sliced(start, close + 2 - start));
         if (close + 2 < upper.size() && upper[close + 2] == QLatin1Char('~')) {
-            entries_.insert(upper.mid(start, close + 3 - start));
+            entries_.insert(QStringView(upper).sliced(start, close + 3 - start));
         }
     }
 }
@@ -50,31 +93,34 @@ GridRows BuildGridRows(const QString& records, const QString& autoIPs, const Pen
                        const QString& selectedRecord) {
     GridRows result;
     const AutoIPSet marked(autoIPs);
-    const QStringList entries =
-        records.isEmpty() ? QStringList() : records.split(kEntrySep, Qt::KeepEmptyParts);
+    const QString yes = QStringLiteral("Yes");
+    const QString no = QStringLiteral("No");
+    const QList<QStringView> entries =
+        records.isEmpty() ? QList<QStringView>() : QStringView(records).split(kEntrySep);
     result.rows.reserve(static_cast<size_t>(entries.size()) + pending.records().size());
 
-    const auto addRow = [&](const QString& entry, GridRow row) {
+    const auto addRow = [&](QStringView entry, GridRow row) {
         if (!selectedRecord.isEmpty() && entry.compare(selectedRecord, Qt::CaseInsensitive) == 0) {
             result.selected = static_cast<int>(result.rows.size());
         }
         result.rows.push_back(std::move(row));
     };
 
+    QString key;
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString& entry = entries[i];
-        const QStringList fields = entry.split(kFieldSep, Qt::KeepEmptyParts);
-        if (fields.size() < 4) {
+        const QStringView entry = entries[i];
+        QStringView fields[4];
+        if (!splitFields(entry, fields)) {
             result.error = ClientError(
                 kSubscriptOutOfRange, QStringLiteral("BuildGridRows"),
                 QStringLiteral("Subscript out of range: record %1 has fewer than four fields")
                     .arg(i + 1));
             return result;
         }
-        const bool yes = marked.contains(AutoIPEntry(fields[0], fields[1], fields[2], fields[3]));
-        addRow(entry, GridRow{QStringLiteral("Row") + QString::number(i), fields[0], fields[1],
-                              fields[2] == QLatin1String("@") ? QString() : fields[2], fields[3],
-                              yes ? QStringLiteral("Yes") : QStringLiteral("No")});
+        formEntry(key, fields);
+        addRow(entry, GridRow{rowKey(i), fields[0].toString(), fields[1].toString(),
+                              fields[2] == QLatin1String("@") ? QString() : fields[2].toString(),
+                              fields[3].toString(), marked.contains(key) ? yes : no});
     }
 
     const std::vector<PendingRecord>& waiting = pending.records();

@@ -19,11 +19,15 @@ namespace quillon {
 class AutoIPSet {
   public:
     explicit AutoIPSet(const QString& list);
+    AutoIPSet(const AutoIPSet&) = delete;  // the entries point into upper_
+    AutoIPSet& operator=(const AutoIPSet&) = delete;
+
     // `entry` as AutoIPEntry forms it (upper case, closed by "~~").
-    bool contains(const QString& entry) const { return entries_.contains(entry); }
+    bool contains(QStringView entry) const { return entries_.contains(entry); }
 
   private:
-    QSet<QString> entries_;
+    QString upper_;
+    QSet<QStringView> entries_;
 };
 
 // One row of the record grid, as shown.
