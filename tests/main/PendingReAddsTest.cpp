@@ -144,6 +144,22 @@ TEST_F(PendingReAddTest, PendingRecordSurvivesARestart) {
     EXPECT_EQ(benchRow()->text(4), QStringLiteral("Yes"));
 }
 
+// The add went through although its reply was lost: the service's list already holds the
+// record at the address the retry would send, so only its mark comes back.
+TEST_F(PendingReAddTest, RecordAlreadyBackNeedsNoRequest) {
+    startWithMarkedBench();
+    dropTheAddAfterTheDelete();
+    ASSERT_TRUE(sim_->get("/dnslogin3.asp?FXN=DNSTickler&Usr=demo&Pwd=demo&Cname=bench&Domain="
+                          "demo-lab.example&DNSCommand=RECORDADD&RecordType=A&IPAddress="
+                          "198.51.100.7")
+                    .contains("SUCCESS"));
+    sim_->clearLog();
+    tick(5);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    expectBenchBackAndMarked();
+}
+
 TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
     startWithMarkedBench();
     dropTheAddAfterTheDelete();

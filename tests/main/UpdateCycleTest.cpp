@@ -15,7 +15,7 @@ namespace {
 
 // --- the arithmetic and the texts --------------------------------------------------------
 
-TEST(UpdateCycleText, ThresholdCheckTimeUpTimeAndRelayAddress) {
+TEST(UpdateCycleText, ThresholdCheckTimeAndUpTime) {
     EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("60")), 5.0);
     EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("45")), 3.5);
     EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("10")), 0.0);
@@ -30,12 +30,6 @@ TEST(UpdateCycleText, ThresholdCheckTimeUpTimeAndRelayAddress) {
     EXPECT_EQ(UpTimeText(93784), QStringLiteral("1 Days  02:03:04"));
     EXPECT_EQ(UpTimeText(100000), QStringLiteral("1 Days  03:46:40"));
     EXPECT_EQ(UpTimeText(-5), QStringLiteral("0 Days  00:00:00"));
-
-    EXPECT_EQ(RepointedRelayAddress(QStringLiteral("HTTP://192.0.2.11:8080/cam"),
-                                    QStringLiteral("198.51.100.7")),
-              QStringLiteral("http://198.51.100.7:8080/cam"));
-    EXPECT_EQ(RepointedRelayAddress(QStringLiteral("box/cam"), QStringLiteral("1.2.3.4")),
-              QStringLiteral("http://1.2.3.4/cam"));
 }
 
 // --- the cycle against corvane-sim -------------------------------------------------------
