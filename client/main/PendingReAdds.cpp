@@ -1,22 +1,69 @@
 #include "main/PendingReAdds.h"
 
-// SKELETON: the pending re-adds are being built.
+#include <algorithm>
+
+#include "main/UpdateCycle.h"
 
 namespace quillon {
 
+namespace {
+
+const QString kEntrySep = QStringLiteral("~~");
+const QString kFieldSep = QStringLiteral(";;");
+
+bool sameRecord(const PendingRecord& a, const PendingRecord& b) {
+    return a.domain.compare(b.domain, Qt::CaseInsensitive) == 0 &&
+           a.recordType.compare(b.recordType, Qt::CaseInsensitive) == 0 &&
+           a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
 void PendingReAdds::add(const PendingRecord& record) {
-    records_.push_back(record);
+    const auto found = std::find_if(records_.begin(), records_.end(),
+                                    [&](const PendingRecord& r) { return sameRecord(r, record); });
+    if (found != records_.end()) {
+        *found = record;
+    } else {
+        records_.push_back(record);
+    }
 }
-bool PendingReAdds::remove(const PendingRecord&) {
-    return false;
+
+bool PendingReAdds::remove(const PendingRecord& record) {
+    const auto found = std::find_if(records_.begin(), records_.end(),
+                                    [&](const PendingRecord& r) { return sameRecord(r, record); });
+    if (found == records_.end()) {
+        return false;
+    }
+    records_.erase(found);
+    return true;
 }
+
 QString PendingReAdds::toText() const {
-    return QString();
+    QString text;
+    for (const PendingRecord& r : records_) {
+        text += r.domain + kFieldSep + r.recordType + kFieldSep + r.name + kFieldSep + r.address +
+                kEntrySep;
+    }
+    return text;
 }
-PendingReAdds PendingReAdds::fromText(const QString&) {
-    return PendingReAdds();
+
+PendingReAdds PendingReAdds::fromText(const QString& text) {
+    PendingReAdds pending;
+    for (const QString& entry : text.split(kEntrySep, Qt::SkipEmptyParts)) {
+        const QStringList fields = entry.split(kFieldSep, Qt::KeepEmptyParts);
+        if (fields.size() != 4) {
+            continue;
+        }
+        pending.add(PendingRecord{fields[0], fields[1], fields[2], fields[3]});
+    }
+    return pending;
 }
-QString PendingAddressFor(const PendingRecord&, const QString& newIP) {
+
+QString PendingAddressFor(const PendingRecord& record, const QString& newIP) {
+    if (record.recordType.toUpper() == QLatin1String("PORT RELAY")) {
+        return RepointedRelayAddress(record.address, newIP);
+    }
     return newIP;
 }
 

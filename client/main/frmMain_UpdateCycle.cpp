@@ -1,18 +1,252 @@
-#include "main/frmMain.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <vector>
 
-// SKELETON: the update cycle is being built.
+#include "diagnostics/ErrorReport.h"
+#include "login/clsUser.h"
+#include "main/GridRows.h"
+#include "main/UpdateCycle.h"
+#include "main/frmMain.h"
+#include "platform/Clock.h"
+#include "protocol/basDNS.h"
+#include "registry/Registry.h"
+
+// The update cycle: the two timers, the IP check, the re-point of a free account's host and of
+// an account's marked records, the records waiting to be added back, and the AutoIP list rebuilt
+// from the grid. The flow is drawn in UpdateCycle.h.
 
 namespace quillon {
 
-void frmMain::tmrAuto_Timer() {}
-void frmMain::tmrTimes_Timer() {}
-void frmMain::ShowUpTime() {}
-void frmMain::UpdateDomainAutoIPs(QString&) {}
-void frmMain::UpdateAutoIpList() {}
-void frmMain::runIPCheck() {}
-void frmMain::repointFreeHost() {}
-void frmMain::retryPendingReAdds(const QString&) {}
-void frmMain::loadPendingReAdds() {}
-void frmMain::savePendingReAdds() {}
+namespace {
+
+const QString kRecordAdd = QStringLiteral("RECORDADD");
+const QString kRecordDelete = QStringLiteral("RECORDDELETE");
+
+// A grid row as the update cycle reads it: Domain, Type, Name, Server Address and AutoIP.
+struct RowCells {
+    QString domain;
+    QString recordType;
+    QString name;
+    QString address;
+    QString autoIP;
+
+    bool marked() const { return autoIP.toUpper() == QLatin1String("YES"); }
+    // The name a request carries: the root is "@".
+    QString nameToSend() const {
+        return name.isEmpty() || name == QLatin1String("Root") ? QStringLiteral("@") : name;
+    }
+};
+
+// The rows in the list's order, read before any request is sent: a request's reply may lead to
+// a rebuild that replaces the rows.
+std::vector<RowCells> readRows(const QTreeWidget* list) {
+    std::vector<RowCells> rows;
+    const int count = list->topLevelItemCount();
+    rows.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        rows.push_back({item->text(0), item->text(1), item->text(2), item->text(3), item->text(4)});
+    }
+    return rows;
+}
+
+int shownNumber(const QLabel* label) {
+    const QString text = label->text().trimmed();
+    qsizetype digits = 0;
+    while (digits < text.size() && text[digits].isDigit()) {
+        ++digits;
+    }
+    return text.left(digits).toInt();
+}
+
+}  // namespace
+
+void frmMain::tmrAuto_Timer() {
+    try {
+        const double threshold = TickThreshold(cboRefreshRate_->currentText());
+        // A tick that arrives while a request is waiting for its reply only counts: the check
+        // is left to a later tick.
+        if (TickCount >= threshold && !requestInFlight()) {
+            TickCount = 0;
+            runIPCheck();
+        }
+        TickCount += 1;
+    } catch (const ClientError& error) {
+        TickCount += 1;
+        ErrorReport(QStringLiteral("frmMain.tmrAuto_Timer()"), error);
+    }
+}
+
+void frmMain::runIPCheck() {
+    lblLastIPCheck_->setText(CheckTimeText(Now()));
+    clsUser& user = objUser();
+    if (user.bCorvaneOnly && !chkAutoIP_->isChecked()) {
+        return;  // automatic IP is off for the free host: only the time of the check changes
+    }
+    RequestInFlightGuard inFlight;
+    QString newIP = GetIPAddress();
+    if (newIP.isEmpty()) {
+        return;
+    }
+    lblIPAddress_->setText(newIP);
+    if (user.bCorvaneOnly) {
+        repointFreeHost();
+    } else {
+        retryPendingReAdds(newIP);
+        UpdateDomainAutoIPs(newIP);
+    }
+}
+
+// The free account's host follows the address: removed with the old one, added with the new
+// one. A failed add leaves sIPAddress at the old address, so the next check tries both again.
+void frmMain::repointFreeHost() {
+    clsUser& user = objUser();
+    const QString newIP = lblIPAddress_->text();
+    if (newIP == user.sIPAddress) {
+        return;
+    }
+    const QString oldIP = user.sIPAddress;
+    const int track = chkAutoIP_->isChecked() ? 1 : 0;
+    QString name = user.sUsername;
+    DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType, oldIP, false, track);
+    name = user.sUsername;
+    DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false, track);
+    txtCorvaneIP_->setText(newIP);
+    lblTimesIPChanged_->setText(QString::number(shownNumber(lblTimesIPChanged_) + 1));
+}
+
+void frmMain::tmrTimes_Timer() {
+    if (isVisible()) {
+        ShowUpTime();
+    }
+}
+
+void frmMain::ShowUpTime() {
+    if (!startTime_.isValid()) {
+        return;
+    }
+    lblUpTime_->setText(UpTimeText(startTime_.secsTo(Now())));
+}
+
+void frmMain::UpdateDomainAutoIPs(QString& newIP) {
+    try {
+        // Another panel (the editor) is open: it owns txtServerIP and the current record.
+        if (frameGrid_->isHidden() && isVisible()) {
+            return;
+        }
+        RequestInFlightGuard inFlight;
+        bool pendingChanged = false;
+        for (const RowCells& row : readRows(lvDomainUser_)) {
+            if (!row.marked()) {
+                continue;
+            }
+            const bool relay = row.recordType.toUpper() == QLatin1String("PORT RELAY");
+            if (relay) {
+                QString host;
+                QString port;
+                QString path;
+                SplitRelayURL(row.address, host, port, path);
+                if (host == newIP) {
+                    continue;
+                }
+            } else if (row.address == newIP) {
+                continue;
+            }
+            QString name = row.nameToSend();
+            const bool deleted =
+                DNSTickler(row.domain, name, kRecordDelete, row.recordType, row.address, false, 1);
+            QString addAddress = lblIPAddress_->text();
+            if (relay) {
+                // The relay keeps its port and path; the editor's box is left holding it.
+                txtServerIP_->setText(RepointedRelayAddress(row.address, newIP));
+                addAddress = txtServerIP_->text();
+            }
+            const bool added =
+                DNSTickler(row.domain, name, kRecordAdd, row.recordType, addAddress, false, 1);
+            // The record is gone from the service now: keep it pending, so that later checks
+            // add it back, rather than lose it for good.
+            if (deleted && !added) {
+                pending_.add(PendingRecord{row.domain, row.recordType, name, addAddress});
+                pendingChanged = true;
+            }
+        }
+        if (pendingChanged) {
+            savePendingReAdds();
+        }
+        FillDomainUserGrid();
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.UpdateDomainAutoIPs()"), error);
+    }
+}
+
+// Adds back the records that a re-point removed but could not add, each at the address that
+// fits the current one, with its AutoIP mark. A record that the service's list already holds at
+// that address (its add went through but the reply was lost) needs no request.
+void frmMain::retryPendingReAdds(const QString& newIP) {
+    if (pending_.isEmpty()) {
+        return;
+    }
+    RequestInFlightGuard inFlight;
+    bool changed = false;
+    const std::vector<PendingRecord> waiting = pending_.records();
+    for (const PendingRecord& record : waiting) {
+        const QString address = PendingAddressFor(record, newIP);
+        const QString entry = record.domain + QStringLiteral(";;") + record.recordType +
+                              QStringLiteral(";;") + record.name + QStringLiteral(";;") + address;
+        const bool alreadyThere =
+            (QStringLiteral("~~") + objUser().sDomainUserRecords + QStringLiteral("~~"))
+                .contains(QStringLiteral("~~") + entry + QStringLiteral("~~"), Qt::CaseInsensitive);
+        if (alreadyThere) {
+            UpdateAutoIPEntry(record.domain, record.name, kRecordAdd, record.recordType, address,
+                              1);
+        } else {
+            QString name = record.name;
+            if (!DNSTickler(record.domain, name, kRecordAdd, record.recordType, address, false,
+                            1)) {
+                continue;
+            }
+        }
+        pending_.remove(record);
+        changed = true;
+    }
+    if (changed) {
+        savePendingReAdds();
+    }
+}
+
+void frmMain::loadPendingReAdds() {
+    Registry reg;
+    reg.setKey(userKey());
+    pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
+}
+
+void frmMain::savePendingReAdds() {
+    Registry reg;
+    reg.setKey(userKey());
+    if (pending_.isEmpty()) {
+        reg.deleteValue(QLatin1String(PendingReAdds::kValueName));
+    } else {
+        reg.setValue(QLatin1String(PendingReAdds::kValueName), pending_.toText());
+    }
+}
+
+void frmMain::UpdateAutoIpList() {
+    try {
+        QString list;
+        for (const RowCells& row : readRows(lvDomainUser_)) {
+            if (row.marked()) {
+                list += AutoIPEntry(row.domain, row.recordType, row.nameToSend(), row.address);
+            }
+        }
+        sAutoIPs = list.toUpper();
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.UpdateAutoIpList()"), error);
+    }
+}
 
 }  // namespace quillon

@@ -1,0 +1,179 @@
+#include <QLabel>
+#include <QTreeWidget>
+
+#include "HookTransfer.h"
+#include "MainFixture.h"
+#include "login/clsUser.h"
+#include "main/PendingReAdds.h"
+#include "protocol/basDNS.h"
+
+namespace quillon::test {
+namespace {
+
+TEST(PendingReAdds, StoredTextAndTheAddressOfARetry) {
+    PendingReAdds pending;
+    pending.add({"a.example", "A", "@", "1.2.3.4"});
+    pending.add({"b.example", "PORT RELAY", "cam", "http://1.2.3.4:8080/cam"});
+    pending.add({"A.EXAMPLE", "a", "@", "5.6.7.8"});  // the same record: replaced, not doubled
+    ASSERT_EQ(pending.records().size(), 2u);
+    const QString text = pending.toText();
+    EXPECT_EQ(
+        text,
+        QStringLiteral(
+            "A.EXAMPLE;;a;;@;;5.6.7.8~~b.example;;PORT RELAY;;cam;;http://1.2.3.4:8080/cam~~"));
+    EXPECT_EQ(PendingReAdds::fromText(text).records(), pending.records());
+    EXPECT_EQ(PendingReAdds::fromText("x;;A;;@~~" + text + "junk").records(), pending.records());
+
+    EXPECT_EQ(PendingAddressFor(pending.records()[0], "9.9.9.9"), QStringLiteral("9.9.9.9"));
+    EXPECT_EQ(PendingAddressFor(pending.records()[1], "9.9.9.9"),
+              QStringLiteral("http://9.9.9.9:8080/cam"));
+
+    EXPECT_TRUE(pending.remove({"b.example", "port relay", "CAM", QString()}));
+    EXPECT_FALSE(pending.remove({"b.example", "port relay", "CAM", QString()}));
+    EXPECT_EQ(pending.records().size(), 1u);
+}
+
+class PendingReAddTest : public MainFixture {
+  protected:
+    // Marks "bench" and lets corvane-sim report a new address.
+    void startWithMarkedBench() {
+        storeUserText("demo", "AutoIPs", "DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~");
+        ASSERT_TRUE(startAs("demo"));
+        sim_->setAddress("demo", "198.51.100.7");
+        sim_->clearLog();
+    }
+
+    QTreeWidgetItem* benchRow() {
+        QTreeWidget* grid = main().lvDomainUser_;
+        for (int i = 0; i < grid->topLevelItemCount(); ++i) {
+            if (grid->topLevelItem(i)->text(2) == QLatin1String("bench")) {
+                return grid->topLevelItem(i);
+            }
+        }
+        return nullptr;
+    }
+
+    // The check's delete goes through; the connection of the add that follows is dropped.
+    void dropTheAddAfterTheDelete() {
+        HookTransfer transfer;
+        transfer.after = [&](const QString& url, const TransferReply& reply) {
+            if (url.contains("DNSCommand=RECORDDELETE") && reply.ok) {
+                sim_->injectFault(SimProcess::Fault::Drop, 1);
+            }
+        };
+        tick(6);
+        const QStringList sent = ticklerRequests();
+        ASSERT_EQ(sent.size(), 2);
+        EXPECT_TRUE(sent[1].contains("DNSCommand=RECORDADD"));
+        EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
+    }
+
+    void expectBenchBackAndMarked() {
+        EXPECT_TRUE(
+            serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;198.51.100.7"));
+        EXPECT_TRUE(main().pendingReAdds().isEmpty());
+        EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
+        EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;198.51.100.7~~"));
+        ASSERT_NE(benchRow(), nullptr);
+        EXPECT_EQ(benchRow()->text(4), QStringLiteral("Yes"));
+    }
+};
+
+TEST_F(PendingReAddTest, DroppedAddIsKeptShownAndRetriedUntilItSucceeds) {
+    startWithMarkedBench();
+    dropTheAddAfterTheDelete();
+
+    ASSERT_EQ(main().pendingReAdds().records().size(), 1u);
+    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName),
+              QStringLiteral("demo-lab.example;;A;;bench;;198.51.100.7~~"));
+    ASSERT_NE(benchRow(), nullptr);
+    EXPECT_EQ(benchRow()->text(4), QStringLiteral("Pending"));
+    EXPECT_TRUE(benchRow()->data(0, Qt::UserRole).toString().startsWith("Pending"));
+    // A pending row is neither re-pointed nor saved as marked.
+    main().UpdateAutoIpList();
+    EXPECT_FALSE(sAutoIPs.contains("BENCH"));
+
+    // The next check's retry is dropped too: still pending.
+    sim_->clearLog();
+    {
+        HookTransfer transfer;
+        transfer.after = [&](const QString& url, const TransferReply&) {
+            if (url.contains("FXN=GetIPAddress")) {
+                sim_->injectFault(SimProcess::Fault::Drop, 1);
+            }
+        };
+        tick(5);
+    }
+    ASSERT_EQ(ticklerRequests().size(), 1);
+    EXPECT_EQ(main().pendingReAdds().records().size(), 1u);
+    EXPECT_EQ(benchRow()->text(4), QStringLiteral("Pending"));
+    sim_->clearLog();
+
+    // A later check adds it back with its mark.
+    tick(5);
+    const QStringList sent = ticklerRequests();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(
+        sent[0].endsWith("&Cname=bench&Domain=demo-lab.example&DNSCommand=RECORDADD&"
+                         "RecordType=A&IPAddress=198.51.100.7"));
+    expectBenchBackAndMarked();
+}
+
+TEST_F(PendingReAddTest, PendingRecordSurvivesARestart) {
+    startWithMarkedBench();
+    dropTheAddAfterTheDelete();
+    ASSERT_FALSE(userValue("demo", PendingReAdds::kValueName).isEmpty());
+
+    // The program ends without saving anything (as after a crash) and starts again.
+    delete main_.data();
+    objUser() = clsUser();
+    sAutoIPs.clear();
+    ASSERT_TRUE(startMain());
+    ASSERT_NE(benchRow(), nullptr);
+    EXPECT_EQ(benchRow()->text(4), QStringLiteral("Pending"));
+
+    sim_->setAddress("demo", "198.51.100.8");
+    sim_->clearLog();
+    tick(6);
+    const QStringList sent = ticklerRequests();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent[0].endsWith("DNSCommand=RECORDADD&RecordType=A&IPAddress=198.51.100.8"));
+    EXPECT_TRUE(
+        serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;198.51.100.8"));
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
+    EXPECT_EQ(benchRow()->text(4), QStringLiteral("Yes"));
+}
+
+// The add went through although its reply was lost: the service's list already holds the
+// record at the address the retry would send, so only its mark comes back.
+TEST_F(PendingReAddTest, RecordAlreadyBackNeedsNoRequest) {
+    startWithMarkedBench();
+    dropTheAddAfterTheDelete();
+    ASSERT_TRUE(sim_->get("/dnslogin3.asp?FXN=DNSTickler&Usr=demo&Pwd=demo&Cname=bench&Domain="
+                          "demo-lab.example&DNSCommand=RECORDADD&RecordType=A&IPAddress="
+                          "198.51.100.7")
+                    .contains("SUCCESS"));
+    sim_->clearLog();
+    tick(5);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    expectBenchBackAndMarked();
+}
+
+TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
+    startWithMarkedBench();
+    dropTheAddAfterTheDelete();
+    main().lvDomainUser_->setCurrentItem(benchRow());
+    sim_->clearLog();
+    messages_.queueAnswer(MsgAnswer::Yes);
+    main().cmdDeleteGrid_Click();
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
+    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
+    EXPECT_EQ(benchRow(), nullptr);
+    tick(5);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+}
+
+}  // namespace
+}  // namespace quillon::test

@@ -1,0 +1,223 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "HookTransfer.h"
+#include "MainFixture.h"
+#include "login/clsUser.h"
+#include "main/UpdateCycle.h"
+#include "protocol/basDNS.h"
+
+namespace quillon::test {
+namespace {
+
+// --- the arithmetic and the texts --------------------------------------------------------
+
+TEST(UpdateCycleText, ThresholdCheckTimeAndUpTime) {
+    EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("60")), 5.0);
+    EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("45")), 3.5);
+    EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("10")), 0.0);
+    EXPECT_DOUBLE_EQ(TickThreshold(QStringLiteral("not a rate")), 5.0);
+
+    const QDate day(2026, 1, 2);
+    EXPECT_EQ(CheckTimeText(QDateTime(day, QTime(0, 5, 9))), QStringLiteral("1/2/26 12:05:09 am"));
+    EXPECT_EQ(CheckTimeText(QDateTime(day, QTime(12, 0, 0))), QStringLiteral("1/2/26 12:00:00 pm"));
+    EXPECT_EQ(CheckTimeText(QDateTime(QDate(2005, 12, 31), QTime(23, 59, 58))),
+              QStringLiteral("12/31/05 11:59:58 pm"));
+
+    EXPECT_EQ(UpTimeText(93784), QStringLiteral("1 Days  02:03:04"));
+    EXPECT_EQ(UpTimeText(100000), QStringLiteral("1 Days  03:46:40"));
+    EXPECT_EQ(UpTimeText(-5), QStringLiteral("0 Days  00:00:00"));
+}
+
+// --- the cycle against corvane-sim -------------------------------------------------------
+
+class UpdateCycleTest : public MainFixture {
+  protected:
+    // The ticks (1-based) after which a GetIPAddress request had been sent.
+    std::vector<int> checkTicks(int ticks) {
+        std::vector<int> found;
+        for (int i = 1; i <= ticks; ++i) {
+            const qsizetype before = ipRequests().size();
+            tick();
+            if (ipRequests().size() > before) {
+                found.push_back(i);
+            }
+        }
+        return found;
+    }
+
+    void setRate(const QString& rate) {
+        main().cboRefreshRate_->setCurrentText(rate);
+        ASSERT_EQ(main().cboRefreshRate_->currentText(), rate);
+    }
+};
+
+class UpdateCycleTiming : public UpdateCycleTest,
+                          public ::testing::WithParamInterface<std::pair<int, std::vector<int>>> {};
+
+TEST_P(UpdateCycleTiming, FirstCheckAfterTheRateThenEveryRateLessTenSeconds) {
+    const auto& [rate, expected] = GetParam();
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    setRate(QString::number(rate));
+    sim_->clearLog();
+    EXPECT_EQ(checkTicks(expected.back() + 1), expected);
+    EXPECT_EQ(main().lblLastIPCheck_->text(), QStringLiteral("12/8/26 9:00:00 am"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, UpdateCycleTiming,
+                         ::testing::Values(std::pair{30, std::vector<int>{3, 5, 7}},
+                                           std::pair{60, std::vector<int>{6, 11, 16}},
+                                           std::pair{120, std::vector<int>{12, 23, 34}}),
+                         [](const auto& info) {
+                             return "Rate" + std::to_string(info.param.first);
+                         });
+
+TEST_F(UpdateCycleTest, ChangedAddressRepointsTheMarkedRowsOnly) {
+    // Marked: the root A record, "bench" and the port relay "cam"; "www" stays unmarked.
+    storeUserText(
+        QStringLiteral("demo"), QStringLiteral("AutoIPs"),
+        QStringLiteral("DEMO-HOME.EXAMPLE;;A;;@;;192.0.2.10~~"
+                       "demo-lab.example;;A;;bench;;192.0.2.11~~"
+                       "DEMO-LAB.EXAMPLE;;PORT RELAY;;CAM;;HTTP://192.0.2.11:8080/CAM~~"));
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    sim_->setAddress(QStringLiteral("demo"), QStringLiteral("198.51.100.7"));
+    sim_->clearLog();
+
+    tick(6);
+
+    ASSERT_EQ(ipRequests().size(), 1);
+    const QStringList sent = ticklerRequests();
+    const QString ip = QStringLiteral("198.51.100.7");
+    const QStringList expected = {
+        "Cname=@&Domain=demo-home.example&DNSCommand=RECORDDELETE&RecordType=A&IPAddress=192.0.2."
+        "10",
+        "Cname=@&Domain=demo-home.example&DNSCommand=RECORDADD&RecordType=A&IPAddress=" + ip,
+        "Cname=bench&Domain=demo-lab.example&DNSCommand=RECORDDELETE&RecordType=A&IPAddress=192.0."
+        "2.11",
+        "Cname=bench&Domain=demo-lab.example&DNSCommand=RECORDADD&RecordType=A&IPAddress=" + ip,
+        "Cname=cam&Domain=demo-lab.example&DNSCommand=RECORDDELETE&RecordType=PORT%20RELAY&"
+        "IPAddress=HTTP://192.0.2.11:8080/cam",
+        "Cname=cam&Domain=demo-lab.example&DNSCommand=RECORDADD&RecordType=PORT%20RELAY&IPAddress="
+        "http://" +
+            ip + ":8080/cam",
+    };
+    ASSERT_EQ(sent.size(), expected.size()) << sent.join(QLatin1Char('\n')).toStdString();
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        EXPECT_TRUE(sent[i].endsWith(expected[i])) << sent[i].toStdString();
+    }
+
+    const QString records = serviceRecords(QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_TRUE(records.contains("demo-home.example;;A;;@;;" + ip));
+    EXPECT_TRUE(records.contains("demo-lab.example;;A;;bench;;" + ip));
+    EXPECT_TRUE(records.contains("demo-lab.example;;PORT RELAY;;cam;;http://" + ip + ":8080/cam"));
+    EXPECT_TRUE(records.contains(QStringLiteral("demo-home.example;;A;;www;;192.0.2.10")));
+    EXPECT_EQ(main().txtServerIP_->text(), "http://" + ip + ":8080/cam");
+    EXPECT_EQ(main().lblIPAddress_->text(), ip);
+    // The marks moved with the records; the rebuild counted one transaction.
+    EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;" + ip + "~~"));
+    EXPECT_FALSE(
+        AutoIPListContains(sAutoIPs, QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~")));
+    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("1"));
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
+}
+
+TEST_F(UpdateCycleTest, UnchangedAddressSendsNoTickler) {
+    // Both marked records already point at the address the service reports.
+    storeUserText(
+        QStringLiteral("demo"), QStringLiteral("AutoIPs"),
+        QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~"
+                       "DEMO-LAB.EXAMPLE;;PORT RELAY;;CAM;;HTTP://192.0.2.11:8080/CAM~~"));
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    sim_->setAddress(QStringLiteral("demo"), QStringLiteral("192.0.2.11"));
+    sim_->clearLog();
+    tick(6);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("0"));
+    EXPECT_EQ(main().Label20_->text(), QStringLiteral("Last IP Check:"));
+}
+
+TEST_F(UpdateCycleTest, FreeAccountHostFollowsTheAddressOnlyWhenTicked) {
+    storeUserDword(QStringLiteral("free"), QStringLiteral("bAutoIP"), 1);
+    startSim();
+    sim_->setAddress(QStringLiteral("free"), QStringLiteral("192.0.2.20"));
+    ASSERT_TRUE(startAs(QStringLiteral("free")));
+    ASSERT_TRUE(objUser().bCorvaneOnly);
+    ASSERT_TRUE(main().chkAutoIP_->isChecked());
+    setRate(QStringLiteral("90"));
+
+    // An unchanged address: the check asks, nothing more.
+    sim_->clearLog();
+    tick(9);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("0"));
+
+    // A new address: the host is removed at the old one and added at the new one.
+    sim_->setAddress(QStringLiteral("free"), QStringLiteral("198.51.100.9"));
+    sim_->clearLog();
+    tick(8);
+    const QStringList sent = ticklerRequests();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(
+        sent[0].endsWith("&Cname=free&Domain=free.corvane.example&DNSCommand=RECORDDELETE&"
+                         "RecordType=A&IPAddress=192.0.2.20"));
+    EXPECT_TRUE(
+        sent[1].endsWith("&Cname=free&Domain=free.corvane.example&DNSCommand=RECORDADD&"
+                         "RecordType=A&IPAddress=198.51.100.9"));
+    EXPECT_EQ(main().txtCorvaneIP_->text(), QStringLiteral("198.51.100.9"));
+    EXPECT_EQ(objUser().sIPAddress, QStringLiteral("198.51.100.9"));
+    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("1"));
+
+    // Automatic IP switched off: the time of the check changes, no request at all.
+    main().chkAutoIP_->setChecked(false);
+    sim_->setAddress(QStringLiteral("free"), QStringLiteral("198.51.100.10"));
+    sim_->clearLog();
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0)));
+    tick(8);
+    EXPECT_TRUE(ipRequests().isEmpty());
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    EXPECT_EQ(main().lblLastIPCheck_->text(), QStringLiteral("12/8/26 2:30:00 pm"));
+}
+
+TEST_F(UpdateCycleTest, UpTimeCountsFromInitAndSkipsAHiddenWindow) {
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    clock_.set(QDateTime(QDate(2026, 12, 9), QTime(12, 46, 40)));  // 100000 s after init
+    main().tmrTimes_Timer();
+    EXPECT_EQ(main().lblUpTime_->text(), QStringLiteral("1 Days  03:46:40"));
+    main().hide();
+    clock_.set(QDateTime(QDate(2026, 12, 9), QTime(12, 46, 45)));
+    main().tmrTimes_Timer();
+    EXPECT_EQ(main().lblUpTime_->text(), QStringLiteral("1 Days  03:46:40"));
+}
+
+// While a check's request waits for its reply, the window's local event loop lets the timer
+// fire. Such a tick counts but must not start a second check.
+TEST_F(UpdateCycleTest, TickDuringARequestCountsAndLeavesTheCheck) {
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    setRate(QStringLiteral("30"));  // a check once the count reaches 2
+    HookTransfer transfer;
+    int nestedTicks = 0;
+    transfer.before = [&](const QString& url) {
+        if (url.contains(QLatin1String("FXN=GetIPAddress")) && nestedTicks == 0) {
+            for (nestedTicks = 1; nestedTicks <= 3; ++nestedTicks) {
+                main().tmrAuto_Timer();  // the third arrives with the count at the threshold
+            }
+        }
+    };
+    sim_->clearLog();
+    tick(3);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_EQ(main().tickCount(), 4);  // three nested ticks and the check's own
+    EXPECT_FALSE(requestInFlight());
+    transfer.before = nullptr;
+    tick();
+    EXPECT_EQ(ipRequests().size(), 2);  // the check the nested tick left comes now
+    EXPECT_EQ(main().tickCount(), 1);
+}
+
+}  // namespace
+}  // namespace quillon::test
