@@ -158,9 +158,13 @@ TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
 }
 
 TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
+    // Enlarged in an earlier run: the window opens at that size with the grid stretched to it.
+    storeUserDword(user_, QStringLiteral("MainWidth"), 12000);
+    storeUserDword(user_, QStringLiteral("MainHeight"), 9000);
     startGrid();
     frmMain& m = main();
-    resizeWindow(12000, 9000);
+    ASSERT_EQ(windowSize(), QSize(12000, 9000));
+    EXPECT_EQ(twipsOf(m.lvDomainUser_).width(), 8295 + (12000 - 8895));
     const QRect list = twipsOf(m.lvDomainUser_);
     ASSERT_EQ(list.height(), 3375 + (9000 - 7065) - 15);
     for (int round = 0; round < 2; ++round) {
