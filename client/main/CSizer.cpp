@@ -1,30 +1,189 @@
 #include "main/CSizer.h"
 
-// SKELETON: the sizer is being built.
+#include <QEvent>
+#include <algorithm>
+
+#include "platform/Twips.h"
 
 namespace quillon {
 
+namespace {
+
+constexpr int kInitialSlots = 10;
+// A control whose Left is at or below this is parked off the window.
+constexpr qint32 kParkedLeft = -37500;
+constexpr qint32 kParkOffset = 75000;
+
+constexpr int kMoveRight = 1;
+constexpr int kMoveDown = 2;
+constexpr int kStretchRight = 4;
+constexpr int kStretchDown = 8;
+// Taken off every stretched height.
+constexpr qint32 kHeightAllowance = 15;
+
+qint32 twips(int pixels) {
+    return pixelsToTwips(pixels);
+}
+
+}  // namespace
+
 CSizer::CSizer(QObject* parent) : QObject(parent) {}
-CSizer::~CSizer() = default;
+
+CSizer::~CSizer() {
+    if (parentForm_) {
+        parentForm_->removeEventFilter(this);
+    }
+}
+
 void CSizer::Create(QWidget* container, int minHeight, int minWidth) {
+    if (parentForm_) {
+        parentForm_->removeEventFilter(this);
+    }
     container_ = container;
+    initialHeight_ = container != nullptr ? twips(container->height()) : 0;
+    initialWidth_ = container != nullptr ? twips(container->width()) : 0;
     minHeight_ = minHeight;
     minWidth_ = minWidth;
+    parentForm_ = nullptr;
+    if (container != nullptr) {
+        parentForm_ = container->isWindow() ? container : container->parentWidget();
+        if (parentForm_) {
+            parentForm_ = parentForm_->window();
+            parentForm_->installEventFilter(this);
+        }
+    }
+    children_.clear();
+    for (auto* array : {&left_, &top_, &height_, &width_}) {
+        array->fill(0, kInitialSlots + 1);
+    }
+    modes_.fill(0, kInitialSlots + 1);
 }
-void CSizer::Add(QWidget* child, int) {
+
+void CSizer::grow() {
+    const qsizetype size = 2 * capacity() + 1;
+    modes_.resize(size);
+    for (auto* array : {&left_, &top_, &height_, &width_}) {
+        array->resize(size);
+    }
+}
+
+void CSizer::Add(QWidget* child, int mode) {
+    if (child == nullptr) {
+        return;
+    }
+    if (modes_.isEmpty()) {
+        // Add before Create: the arrays start as Create makes them.
+        modes_.fill(0, kInitialSlots + 1);
+        for (auto* array : {&left_, &top_, &height_, &width_}) {
+            array->fill(0, kInitialSlots + 1);
+        }
+    }
+    if (count() >= capacity()) {
+        grow();
+    }
     children_.append(child);
+    const int index = count();
+    modes_[index] = static_cast<qint16>(mode);
+    const qint32 left = twips(child->x());
+    left_[index] = left > kParkedLeft ? left : left + kParkOffset;
+    top_[index] = twips(child->y());
+    height_[index] = twips(child->height());
+    width_[index] = twips(child->width());
 }
-void CSizer::Resize() {}
+
+void CSizer::Resize() {
+    if (!container_ || (parentForm_ && parentForm_->isMinimized())) {
+        return;
+    }
+    QWidget* container = container_;
+    // One repaint after all the moves instead of one per control; a pass nested in another
+    // (the container's own resize below) leaves the outer pass's suspension in place.
+    const bool wasUpdating = container->updatesEnabled();
+    container->setUpdatesEnabled(false);
+
+    qint32 height = twips(container->height());
+    qint32 width = twips(container->width());
+    if (height < minHeight_ || width < minWidth_) {
+        height = std::max(height, minHeight_);
+        width = std::max(width, minWidth_);
+        container->resize(twipsToPixels(width), twipsToPixels(height));
+    }
+    const qint32 dH = height - initialHeight_;
+    const qint32 dW = width - initialWidth_;
+
+    for (int index = 1; index <= count(); ++index) {
+        QWidget* child = children_[index - 1];
+        if (child == nullptr) {
+            continue;
+        }
+        qint32 left = twips(child->x());
+        if (left <= kParkedLeft) {
+            continue;
+        }
+        qint32 top = twips(child->y());
+        qint32 childWidth = twips(child->width());
+        qint32 childHeight = twips(child->height());
+        const int mode = modes_[index];
+        if (mode & kMoveRight) {
+            left = std::max(0, left_[index] + dW);
+        }
+        if (mode & kMoveDown) {
+            top = std::max(0, top_[index] + dH);
+        }
+        if (mode & kStretchRight) {
+            childWidth = std::max(0, width_[index] + dW);
+        }
+        if (mode & kStretchDown) {
+            childHeight = std::max(0, height_[index] + dH) - kHeightAllowance;
+        }
+        // A control registered less than 15 twips high cannot take a negative height.
+        child->setGeometry(twipsRect(left, top, childWidth, std::max(0, childHeight)));
+    }
+
+    container->setUpdatesEnabled(wasUpdating);
+}
+
+void CSizer::restoreRegistered() {
+    for (int index = 1; index <= count(); ++index) {
+        QWidget* child = children_[index - 1];
+        if (child != nullptr && twips(child->x()) > kParkedLeft) {
+            child->setGeometry(twipsRect(left_[index], top_[index], width_[index], height_[index]));
+        }
+    }
+}
+
 int CSizer::count() const {
     return static_cast<int>(children_.size());
 }
+
 int CSizer::capacity() const {
-    return 10;
+    return modes_.isEmpty() ? 0 : static_cast<int>(modes_.size() - 1);
 }
-int CSizer::registeredLeft(int) const {
-    return 0;
+
+int CSizer::registeredLeft(int index) const {
+    return index >= 1 && index <= count() ? left_[index] : 0;
 }
+
+int CSizer::registeredTop(int index) const {
+    return index >= 1 && index <= count() ? top_[index] : 0;
+}
+
+int CSizer::registeredWidth(int index) const {
+    return index >= 1 && index <= count() ? width_[index] : 0;
+}
+
+int CSizer::registeredHeight(int index) const {
+    return index >= 1 && index <= count() ? height_[index] : 0;
+}
+
+int CSizer::mode(int index) const {
+    return index >= 1 && index <= count() ? modes_[index] : 0;
+}
+
 bool CSizer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentForm_ && event->type() == QEvent::Resize) {
+        Resize();
+    }
     return QObject::eventFilter(watched, event);
 }
 

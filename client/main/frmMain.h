@@ -160,6 +160,14 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // Grid helpers (frmMain_Grid.cpp).
     void applySort();
 
+    // Layout helpers (frmMain_Layout.cpp).
+    void leaveGridMode();
+    void showGridFrame(int topY);
+    void restoreGridGeometry();
+    void showHeldFrame(QFrame* frame, int topY);
+    void holdWindowAt(QFrame* frame);
+    void writeWindowState();
+
     // The user key "SOFTWARE\Corvane\" + the account's user name.
     QString userKey() const;
 

@@ -1,15 +1,253 @@
+#include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 
+#include "diagnostics/ErrorReport.h"
+#include "login/clsUser.h"
+#include "main/CSizer.h"
+#include "main/StoredNumber.h"
+#include "main/cSysTray.h"
 #include "main/frmMain.h"
+#include "platform/Twips.h"
+#include "registry/Registry.h"
+#include "resources/PictureButton.h"
 
-// SKELETON: the layout is being built.
+// The layout: ShowFrame picks the frame that shows and sizes the window for it; Form_Resize
+// keeps the window's size and state in line with the mode. In grid mode the window is freely
+// resizable and the sizer anchors the grid's controls; every other mode holds the window at
+// the size of its frame.
 
 namespace quillon {
 
-void frmMain::ShowFrame(const QString& mode) {
-    frameGrid_->setVisible(mode == QLatin1String("Grid"));
-    frameCorvaneDomain_->setVisible(mode == QLatin1String("Corvane"));
+namespace {
+
+// The window's size when it opens and the grid mode's smallest size.
+constexpr int kDefaultWidth = 8895;
+constexpr int kDefaultHeight = 7065;
+// Gap between the top strip and the frame below it.
+constexpr int kGapBelowTop = 200;
+// What the window needs around a frame: title, menu bar and borders.
+constexpr int kExtraHeight = 850;
+constexpr int kExtraWidth = 360;
+constexpr int kAdvancedFreeHeight = 2850;
+constexpr int kAdvancedDomainHeight = 1360;
+// The Done button's distance from the advanced frame's bottom in the free account's mode.
+constexpr int kDoneAboveBottom = 450;
+
+int twipsOf(int pixels) {
+    return pixelsToTwips(pixels);
 }
-void frmMain::Form_Resize() {}
+
+void setTopTwips(QWidget* widget, int top) {
+    widget->move(widget->x(), twipsToPixels(top));
+}
+
+void setHeightTwips(QWidget* widget, int height) {
+    widget->resize(widget->width(), twipsToPixels(height));
+}
+
+void setWidthTwips(QWidget* widget, int width) {
+    widget->resize(twipsToPixels(width), widget->height());
+}
+
+// Sets a flag for as long as it lives and puts the old value back after.
+class FlagGuard {
+  public:
+    explicit FlagGuard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = old_; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+  private:
+    bool& flag_;
+    bool old_;
+};
+
+}  // namespace
+
+// --- ShowFrame ---------------------------------------------------------------------------
+
+void frmMain::ShowFrame(const QString& mode) {
+    // The sizes set here are the program's own: the resize handler leaves them alone.
+    const FlagGuard sizing(bSizing_);
+    try {
+        if (savedWindowState_ != 0 && savedWindowState_ != 2) {
+            savedWindowState_ = 0;
+        }
+        for (QFrame* frame : {frameCorvaneDomain_, frameGrid_, frameOtherDomain_, frameAdvanced_}) {
+            frame->hide();
+        }
+        const int topY = twipsOf(frmTop_->height()) + kGapBelowTop;
+
+        if (mode != QLatin1String("Grid")) {
+            leaveGridMode();
+        }
+
+        if (mode == QLatin1String("Grid")) {
+            showGridFrame(topY);
+        } else if (mode == QLatin1String("Domain")) {
+            showHeldFrame(frameOtherDomain_, topY);
+        } else if (mode == QLatin1String("Corvane")) {
+            showHeldFrame(frameCorvaneDomain_, topY);
+        } else if (mode == QLatin1String("AdvancedFree")) {
+            setHeightTwips(frameAdvanced_, kAdvancedFreeHeight);
+            setTopTwips(cmdOKAdvanced_->picture(), kAdvancedFreeHeight - kDoneAboveBottom);
+            showHeldFrame(frameAdvanced_, topY);
+        } else if (mode == QLatin1String("AdvancedDomain")) {
+            setHeightTwips(frameAdvanced_, kAdvancedDomainHeight);
+            setTopTwips(cmdOKAdvanced_->picture(), twipsOf(cboRefreshRate_->y()));
+            showHeldFrame(frameAdvanced_, topY);
+        }
+
+        // The status frame stays right-aligned in the strip.
+        frmIPStatus_->move(
+            twipsToPixels(twipsOf(frmTop_->width()) - twipsOf(frmIPStatus_->width())),
+            frmIPStatus_->y());
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.ShowFrame()"), error);
+    }
+}
+
+// Leaving the grid: keeps the geometry and state the user gave the grid's window, brings the
+// window to its default size and gives up the sizer.
+void frmMain::leaveGridMode() {
+    Registry reg;
+    reg.setKey(userKey());
+    savedWindowState_ = windowStateNumber();
+    if (savedWindowState_ == 0) {
+        reg.setValue(QStringLiteral("MainLeft"), twipsLeft(), Registry::RegDword);
+        reg.setValue(QStringLiteral("MainTop"), twipsTop(), Registry::RegDword);
+        reg.setValue(QStringLiteral("MainWidth"), twipsWidth(), Registry::RegDword);
+        reg.setValue(QStringLiteral("MainHeight"), twipsHeight(), Registry::RegDword);
+    }
+    setWindowStateNumber(0);
+    setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidth, kDefaultHeight);
+    if (m_Sizer) {
+        // At the sizer's initial size every control is back where it was registered, save the
+        // 15 twips a pass takes off each stretched height. Giving that back here means the
+        // sizer made on the return registers the designed heights, so the list does not lose
+        // 15 twips at every visit to the editor.
+        m_Sizer->restoreRegistered();
+        m_Sizer.reset();
+    }
+}
+
+void frmMain::showGridFrame(int topY) {
+    frameCorvaneDomain_->hide();
+    frameOtherDomain_->hide();
+    setTopTwips(frameGrid_, topY);
+    setWidthTwips(frmTop_, twipsOf(frameGrid_->width()));
+    if (!m_Sizer) {
+        // Back from another mode: anchor the grid again and give the window back the
+        // geometry and state it had in grid mode.
+        setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidth, kDefaultHeight);
+        m_Sizer = std::make_unique<CSizer>();
+        m_Sizer->Create(this, twipsHeight(), twipsWidth());
+        registerSizerControls();
+        restoreGridGeometry();
+        frameGrid_->show();
+        setWindowStateNumber(savedWindowState_);
+    }
+    frameGrid_->show();
+}
+
+// Applies MainLeft, MainTop, MainWidth and MainHeight of the user key, by their exact names,
+// in the key's enumeration order.
+void frmMain::restoreGridGeometry() {
+    Registry reg;
+    reg.setKey(userKey());
+    int left = twipsLeft();
+    int top = twipsTop();
+    int width = twipsWidth();
+    int height = twipsHeight();
+    for (qint16 i = 1; i < reg.valueCount(); ++i) {
+        const QString name = reg.getName(i);
+        int number = 0;
+        if (!ReadStoredNumber(reg.getValue(i), number)) {
+            continue;  // only numbers are ever written here
+        }
+        if (name == QLatin1String("MainLeft")) {
+            left = number;
+        } else if (name == QLatin1String("MainTop")) {
+            top = number;
+        } else if (name == QLatin1String("MainWidth")) {
+            width = number;
+        } else if (name == QLatin1String("MainHeight")) {
+            height = number;
+        }
+    }
+    setTwipsGeometry(left, top, width, height);
+}
+
+// Shows a frame of a mode whose window follows the frame's size.
+void frmMain::showHeldFrame(QFrame* frame, int topY) {
+    setTopTwips(frame, topY);
+    frame->show();
+    holdWindowAt(frame);
+    setWidthTwips(frmTop_, twipsOf(frame->width()));
+}
+
+// Sets the window to the size that shows the frame and nothing more.
+void frmMain::holdWindowAt(QFrame* frame) {
+    const int height = twipsOf(frame->height()) + twipsOf(frame->y()) + kExtraHeight;
+    const int width = twipsOf(frame->width()) + kExtraWidth;
+    if (twipsHeight() != height || twipsWidth() != width) {
+        const FlagGuard sizing(bSizing_);
+        resize(twipsToPixels(width), twipsToPixels(height));
+    }
+}
+
+// --- Form_Resize ---------------------------------------------------------------------------
+
+void frmMain::Form_Resize() {
+    // ShowFrame sets the window's size and state itself, and keeps the grid's state for the
+    // return: what happens on the way is not the user's doing.
+    if (bSizing_) {
+        return;
+    }
+    try {
+        if (windowStateNumber() == 1) {
+            // Minimized: where a tray icon shows, the window goes to the tray. Where there is
+            // no tray it stays minimized, so that the task bar still reaches it.
+            const bool inTray =
+                cSysTray::available() && (cSysTrayOn_->intray() || cSysTrayOff_->intray());
+            if (inTray) {
+                hide();
+            }
+            return;
+        }
+        QFrame* held = nullptr;
+        if (!frameOtherDomain_->isHidden()) {
+            held = frameOtherDomain_;
+        } else if (!frameCorvaneDomain_->isHidden()) {
+            held = frameCorvaneDomain_;
+        } else if (!frameAdvanced_->isHidden()) {
+            held = frameAdvanced_;
+        }
+        if (windowStateNumber() == 2 && frameGrid_->isHidden()) {
+            // Only the grid mode can be maximized.
+            const FlagGuard sizing(bSizing_);
+            setWindowStateNumber(0);
+        }
+        if (held != nullptr) {
+            holdWindowAt(held);
+        }
+        writeWindowState();
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.Form_Resize()"), error);
+    }
+}
+
+// Writes WindowState to the user key when it differs from the state last written.
+void frmMain::writeWindowState() {
+    const int state = windowStateNumber();
+    if (state == writtenWindowState_ || objUser().sUsername.trimmed().isEmpty()) {
+        return;  // unchanged, or nobody logged in whose key could take it
+    }
+    Registry reg;
+    reg.setKey(userKey());
+    reg.setValue(QStringLiteral("WindowState"), state, Registry::RegDword);
+    writtenWindowState_ = state;
+}
 
 }  // namespace quillon

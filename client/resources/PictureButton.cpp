@@ -74,6 +74,15 @@ bool PictureButton::eventFilter(QObject* watched, QEvent* event) {
     if (watched != picture_ && watched != label_) {
         return QObject::eventFilter(watched, event);
     }
+    if (watched == picture_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        // Whoever moves or stretches the picture (the window's sizer registers the picture
+        // alone), the caption lying on top of it goes along.
+        label_->setGeometry(picture_->geometry());
+        if (event->type() == QEvent::Resize) {
+            showFace(down_);
+        }
+        return false;
+    }
     auto* widget = static_cast<QWidget*>(watched);
     if (!isEnabled()) {
         return false;  // a disabled button neither goes down nor clicks
@@ -96,11 +105,6 @@ bool PictureButton::eventFilter(QObject* watched, QEvent* event) {
                     emit clicked();
                 }
                 return true;
-            }
-            break;
-        case QEvent::Resize:
-            if (watched == picture_) {
-                showFace(down_);
             }
             break;
         default:

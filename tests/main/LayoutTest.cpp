@@ -1,0 +1,243 @@
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "MainFixture.h"
+#include "main/CSizer.h"
+#include "platform/Twips.h"
+#include "resources/PictureButton.h"
+#include "resources/Resources.h"
+#include "support/Wait.h"
+
+// Readable geometry in failure messages (found by argument-dependent lookup).
+static void PrintTo(const QRect& r, std::ostream* os) {
+    *os << "(" << r.left() << ", " << r.top() << ", " << r.width() << " x " << r.height() << ")";
+}
+static void PrintTo(const QSize& s, std::ostream* os) {
+    *os << s.width() << " x " << s.height();
+}
+
+namespace quillon::test {
+namespace {
+
+QRect twipsOf(const QWidget* w) {
+    return QRect(pixelsToTwips(w->x()), pixelsToTwips(w->y()), pixelsToTwips(w->width()),
+                 pixelsToTwips(w->height()));
+}
+
+// A length in twips as the 15-twip pixel grid holds it.
+int onGrid(int twips) {
+    return pixelsToTwips(twipsToPixels(twips));
+}
+
+class LayoutTest : public MainFixture {
+  protected:
+    void startGrid() {
+        ASSERT_TRUE(startAs(QStringLiteral("demo")));
+        ASSERT_FALSE(main().frameGrid_->isHidden());
+        settle();
+    }
+    // Lets the platform deliver what it queued (geometry and state changes).
+    static void settle() {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+        }
+    }
+    void resizeWindow(int width, int height) {
+        main().setTwipsGeometry(main().twipsLeft(), main().twipsTop(), width, height);
+        settle();
+    }
+    QSize windowSize() { return QSize(main().twipsWidth(), main().twipsHeight()); }
+    QList<QFrame*> shownFrames() {
+        QList<QFrame*> shown;
+        for (QFrame* f : {main().frameGrid_, main().frameCorvaneDomain_, main().frameOtherDomain_,
+                          main().frameAdvanced_}) {
+            if (!f->isHidden()) {
+                shown.append(f);
+            }
+        }
+        return shown;
+    }
+    QString user_ = QStringLiteral("demo");
+};
+
+TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
+    startGrid();
+    frmMain& m = main();
+    const int topY = 1500 + 200;
+    struct Case {
+        const char* mode;
+        QFrame* frame;
+        int frameHeight;
+    };
+    const Case cases[] = {
+        {"Domain", m.frameOtherDomain_, 2055},
+        {"Corvane", m.frameCorvaneDomain_, 1335},
+        {"AdvancedFree", m.frameAdvanced_, 2850},
+        {"AdvancedDomain", m.frameAdvanced_, 1360},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        m.ShowFrame(QLatin1String(c.mode));
+        settle();
+        EXPECT_EQ(shownFrames(), QList<QFrame*>{c.frame});
+        EXPECT_EQ(m.sizer(), nullptr);
+        const QRect frame = twipsOf(c.frame);
+        EXPECT_EQ(frame.top(), onGrid(topY));
+        EXPECT_EQ(frame.height(), onGrid(c.frameHeight));
+        EXPECT_EQ(windowSize(),
+                  QSize(onGrid(8535 + 360), onGrid(frame.height() + frame.top() + 850)));
+        EXPECT_EQ(twipsOf(m.frmTop_).width(), 8535);
+        EXPECT_EQ(twipsOf(m.frmIPStatus_).left(), 8535 - 4095);
+        // The maximize box is no way out of a held size.
+        m.setWindowStateNumber(2);
+        settle();
+        EXPECT_EQ(m.windowStateNumber(), 0);
+        EXPECT_EQ(windowSize().height(), onGrid(frame.height() + frame.top() + 850));
+    }
+    // Done sits 450 above the free frame's bottom, level with the refresh rate in the domain
+    // account's short frame, whose alias boxes (Top 1440 and below) are then out of view.
+    m.ShowFrame(QStringLiteral("AdvancedFree"));
+    EXPECT_EQ(twipsOf(m.cmdOKAdvanced_->picture()).top(), 2850 - 450);
+    m.ShowFrame(QStringLiteral("AdvancedDomain"));
+    EXPECT_EQ(twipsOf(m.cmdOKAdvanced_->picture()).top(), twipsOf(m.cboRefreshRate_).top());
+    EXPECT_EQ(twipsOf(m.cmdOKAdvanced_->label()), twipsOf(m.cmdOKAdvanced_->picture()));
+    EXPECT_GE(twipsOf(m.chkMX_).top(), twipsOf(m.frameAdvanced_).height());
+
+    m.ShowFrame(QStringLiteral("NoSuchMode"));
+    EXPECT_TRUE(shownFrames().isEmpty());
+    EXPECT_EQ(windowSize(), QSize(8895, 7065));
+
+    m.ShowFrame(QStringLiteral("Grid"));
+    settle();
+    EXPECT_EQ(shownFrames(), QList<QFrame*>{m.frameGrid_});
+    ASSERT_NE(m.sizer(), nullptr);
+    EXPECT_EQ(m.sizer()->count(), 19);
+    EXPECT_EQ(windowSize(), QSize(8895, 7065));
+    EXPECT_EQ(twipsOf(m.frameGrid_).top(), onGrid(topY));
+}
+
+TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
+    startGrid();
+    frmMain& m = main();
+    QList<QWidget*> right = {m.Label7_,  m.lblIPAddress_,     m.lblStatusH_, m.lblStatus_,
+                             m.Label11_, m.lblUpTime_,        m.Label20_,    m.lblLastIPCheck_,
+                             m.Label22_, m.lblTimesIPChanged_};
+    QList<QRect> designed;
+    for (QWidget* w : right) {
+        designed.append(twipsOf(w));
+    }
+    const PictureButton* buttons[] = {m.cmdAddGrid_, m.cmdDeleteGrid_, m.cmdEditGrid_,
+                                      m.cmdAdvancedDomain_};
+    const int buttonLefts[] = {240, 1920, 3600, 6000};
+
+    resizeWindow(8895 + 1005, 7065 + 495);
+    EXPECT_EQ(windowSize(), QSize(8895 + 1005, 7065 + 495));
+    EXPECT_EQ(twipsOf(m.frameGrid_).size(), QSize(8535 + 1005, 4335 + 495 - 15));
+    EXPECT_EQ(twipsOf(m.lvDomainUser_), QRect(120, 240, 8295 + 1005, 3375 + 495 - 15));
+    EXPECT_EQ(twipsOf(m.frmTop_).width(), 8535 + 1005);
+    EXPECT_EQ(twipsOf(m.frmIPStatus_).width(), 4095 + 1005);
+    for (int i = 0; i < right.size(); ++i) {
+        EXPECT_EQ(twipsOf(right[i]), designed[i].translated(1005, 0)) << i;
+    }
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(twipsOf(buttons[i]->picture()),
+                  QRect(buttonLefts[i] + 1005, 3780 + 495, 1335, 375));
+        // The caption lies on its picture wherever the sizer put it.
+        EXPECT_EQ(buttons[i]->label()->geometry(), buttons[i]->picture()->geometry());
+    }
+    EXPECT_EQ(twipsOf(m.imgHelpGrid_).topLeft(), QPoint(7560 + 1005, 3780 + 495));
+
+    resizeWindow(6000, 5010);
+    EXPECT_EQ(windowSize(), QSize(8895, 7065));
+    EXPECT_EQ(twipsOf(m.lvDomainUser_), QRect(120, 240, 8295, 3375 - 15));
+    EXPECT_EQ(twipsOf(m.cmdAdvancedDomain_->label()), QRect(6000, 3780, 1335, 375));
+}
+
+TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
+    // Enlarged in an earlier run: the window opens at that size with the grid stretched to it.
+    storeUserDword(user_, QStringLiteral("MainWidth"), 12000);
+    storeUserDword(user_, QStringLiteral("MainHeight"), 9000);
+    startGrid();
+    frmMain& m = main();
+    ASSERT_EQ(windowSize(), QSize(12000, 9000));
+    EXPECT_EQ(twipsOf(m.lvDomainUser_).width(), 8295 + (12000 - 8895));
+    const QRect list = twipsOf(m.lvDomainUser_);
+    ASSERT_EQ(list.height(), 3375 + (9000 - 7065) - 15);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        m.ShowFrame(QStringLiteral("Domain"));
+        settle();
+        EXPECT_EQ(windowSize().width(), 8895);
+        EXPECT_EQ(userValue(user_, QStringLiteral("MainWidth")), QStringLiteral("12000"));
+        EXPECT_EQ(userValue(user_, QStringLiteral("MainHeight")), QStringLiteral("9000"));
+        EXPECT_EQ(storedType(QStringLiteral("SOFTWARE\\Corvane\\demo"), QStringLiteral("MainLeft")),
+                  QStringLiteral("REG_DWORD"));
+        m.cmdCancel_->click();
+        settle();
+        EXPECT_EQ(windowSize(), QSize(12000, 9000));
+        // A visit to the editor leaves the grid exactly as it was.
+        EXPECT_EQ(twipsOf(m.lvDomainUser_), list);
+    }
+}
+
+TEST_F(LayoutTest, MinimizeKeepsTheWindowReachableAndOnlyTheGridMaximizes) {
+    startGrid();
+    frmMain& m = main();
+    ASSERT_FALSE(cSysTray::available()) << "the offscreen platform has no tray";
+
+    m.setWindowStateNumber(1);
+    settle();
+    EXPECT_EQ(m.windowStateNumber(), 1);
+    EXPECT_FALSE(m.isHidden()) << "with no tray, hiding would lose the window";
+    EXPECT_NE(userValue(user_, QStringLiteral("WindowState")), QStringLiteral("1"));
+    m.setWindowStateNumber(0);
+    settle();
+
+    m.setWindowStateNumber(2);
+    settle();
+    EXPECT_EQ(m.windowStateNumber(), 2);
+    EXPECT_EQ(userValue(user_, QStringLiteral("WindowState")), QStringLiteral("2"));
+    EXPECT_EQ(storedType(QStringLiteral("SOFTWARE\\Corvane\\demo"), QStringLiteral("WindowState")),
+              QStringLiteral("REG_DWORD"));
+
+    // The editor opens normal; the grid's maximized state is kept for the return.
+    m.ShowFrame(QStringLiteral("Domain"));
+    settle();
+    EXPECT_EQ(m.windowStateNumber(), 0);
+    EXPECT_EQ(userValue(user_, QStringLiteral("WindowState")), QStringLiteral("2"));
+    m.ShowFrame(QStringLiteral("Grid"));
+    settle();
+    EXPECT_EQ(m.windowStateNumber(), 2);
+
+    m.setWindowStateNumber(0);
+    settle();
+    EXPECT_EQ(userValue(user_, QStringLiteral("WindowState")), QStringLiteral("0"));
+}
+
+TEST_F(LayoutTest, EveryButtonShowsThePressedFaceWhileHeld) {
+    startGrid();
+    frmMain& m = main();
+    const PictureButton* all[] = {m.cmdAddGrid_,        m.cmdDeleteGrid_,   m.cmdEditGrid_,
+                                  m.cmdAdvancedDomain_, m.cmdCorvaneSetIP_, m.cmdAdvancedFree_,
+                                  m.cmdServerIP_,       m.cmdCancel_,       m.cmdOKAdvanced_};
+    for (const PictureButton* b : all) {
+        for (QLabel* target : {b->picture(), b->label()}) {
+            SCOPED_TRACE(target->objectName().toStdString());
+            const QSize size = b->picture()->size();
+            QTest::mousePress(target, Qt::LeftButton);
+            EXPECT_TRUE(b->isDown());
+            EXPECT_EQ(b->picture()->pixmap().toImage(), buttonFace(true, size).toImage());
+            // Released away from the button: the face comes up and nothing runs.
+            QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(-10, -10));
+            EXPECT_FALSE(b->isDown());
+            EXPECT_EQ(b->picture()->pixmap().toImage(), buttonFace(false, size).toImage());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quillon::test
