@@ -60,7 +60,7 @@ setting() {
 stored() {
   local data
   data=$("$bin/hivekit-reg" query "$1" /v "$2" 2>/dev/null |
-    sed -n "s|^ *$2 *REG_[A-Z_]* *||p" | head -n 1)
+    sed -n "s|^ *$2 *REG_[A-Z_]* *||Ip" | head -n 1)
   case "$data" in
     0x*) printf '%d\n' "$data" ;;
     *) printf '%s\n' "$data" ;;
