@@ -148,8 +148,8 @@ void frmMain::buildTopStrip(QWidget* central) {
     Image1_ = label(frmTop_, "Image1", QString(), 120, 120, 2985, 945);
     Image1_->setPixmap(banner(Image1_->size()));
     Label21_ =
-        label(frmTop_, "Label21", QStringLiteral("Your Account Expires on:"), 120, 1140, 1935, 255);
-    lblExpirationDate_ = label(frmTop_, "lblExpirationDate", QString(), 2100, 1140, 2000, 255);
+        label(frmTop_, "Label21", QStringLiteral("Your Account Expires on:"), 120, 1140, 2400, 255);
+    lblExpirationDate_ = label(frmTop_, "lblExpirationDate", QString(), 2580, 1140, 1560, 255);
 
     frmIPStatus_ = frame(frmTop_, "frmIPStatus", 4200, 85, 4095, 1305);
     // Five caption/value pairs, one a line; the captions are right-aligned against the values.
@@ -219,7 +219,7 @@ void frmMain::buildFreePanel(QWidget* central) {
     label(frameCorvaneDomain_, "Label3", QStringLiteral("IPAddress:"), 240, 645, 1140, 375);
     txtCorvaneIP_ = textBox(frameCorvaneDomain_, "txtCorvaneIP", 1440, 600, 2655, 375);
     chkAutoIP_ = checkBox(frameCorvaneDomain_, "chkAutoIP",
-                          QStringLiteral("Automatic IP Resolution"), 5520, 60, 2415, 255);
+                          QStringLiteral("Automatic IP Resolution"), 5520, 60, 2715, 255);
     cmdCorvaneSetIP_ = button(frameCorvaneDomain_, "cmdCorvaneSetIP", "Label1",
                               QStringLiteral("Update/Add"), 5535, 405);
     cmdAdvancedFree_ = button(frameCorvaneDomain_, "cmdAdvancedFree", "Label15",
