@@ -1,7 +1,9 @@
 #include "main/StoredNumber.h"
 
 #include <cmath>
+
 #include <limits>
+#include "registry/Registry.h"
 
 namespace quillon {
 
@@ -13,6 +15,33 @@ bool ReadStoredNumber(const QString& text, int& number) {
         return false;
     }
     number = static_cast<int>(std::lround(value));
+    return true;
+}
+
+void ForEachStoredNumber(const QString& key,
+                         const std::function<void(const QString& name, int number)>& visit) {
+    Registry reg;
+    reg.setKey(key);
+    for (qint16 i = 1; i < reg.valueCount(); ++i) {
+        int number = 0;
+        if (ReadStoredNumber(reg.getValue(i), number)) {
+            visit(reg.getName(i), number);
+        }
+    }
+}
+
+bool TwipsGeometry::apply(const QString& name, int number) {
+    if (name == QLatin1String("MainLeft")) {
+        left = number;
+    } else if (name == QLatin1String("MainTop")) {
+        top = number;
+    } else if (name == QLatin1String("MainWidth")) {
+        width = number;
+    } else if (name == QLatin1String("MainHeight")) {
+        height = number;
+    } else {
+        return false;
+    }
     return true;
 }
 

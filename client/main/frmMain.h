@@ -72,6 +72,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void UpdateDomainAutoIPs(QString& newIP);
     void UpdateAutoIpList();
     int tickCount() const { return TickCount; }
+    // Adds one to the "Total Transactions:" count.
+    void countTransaction();
     const PendingReAdds& pendingReAdds() const { return pending_; }
 
     // --- record grid ---------------------------------------------------------------------

@@ -31,16 +31,6 @@ QTreeWidgetItem* selectedRow(const QTreeWidget* list) {
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-// The number shown by a count label, as the label's leading digits read.
-int shownNumber(const QLabel* label) {
-    const QString text = label->text().trimmed();
-    qsizetype digits = 0;
-    while (digits < text.size() && text[digits].isDigit()) {
-        ++digits;
-    }
-    return text.left(digits).toInt();
-}
-
 }  // namespace
 
 void frmMain::FillDomainUserGrid() {
@@ -53,7 +43,7 @@ void frmMain::FillDomainUserGrid() {
             return;
         }
         if (!cachedRecords_.isEmpty()) {
-            lblTimesIPChanged_->setText(QString::number(shownNumber(lblTimesIPChanged_) + 1));
+            countTransaction();
         }
         cachedRecords_ = records;
         cachedAutoIPs_ = sAutoIPs;

@@ -154,29 +154,10 @@ void frmMain::showGridFrame(int topY) {
 // Applies MainLeft, MainTop, MainWidth and MainHeight of the user key, by their exact names,
 // in the key's enumeration order.
 void frmMain::restoreGridGeometry() {
-    Registry reg;
-    reg.setKey(userKey());
-    int left = twipsLeft();
-    int top = twipsTop();
-    int width = twipsWidth();
-    int height = twipsHeight();
-    for (qint16 i = 1; i < reg.valueCount(); ++i) {
-        const QString name = reg.getName(i);
-        int number = 0;
-        if (!ReadStoredNumber(reg.getValue(i), number)) {
-            continue;  // only numbers are ever written here
-        }
-        if (name == QLatin1String("MainLeft")) {
-            left = number;
-        } else if (name == QLatin1String("MainTop")) {
-            top = number;
-        } else if (name == QLatin1String("MainWidth")) {
-            width = number;
-        } else if (name == QLatin1String("MainHeight")) {
-            height = number;
-        }
-    }
-    setTwipsGeometry(left, top, width, height);
+    TwipsGeometry geometry{twipsLeft(), twipsTop(), twipsWidth(), twipsHeight()};
+    ForEachStoredNumber(userKey(),
+                        [&](const QString& name, int number) { geometry.apply(name, number); });
+    setTwipsGeometry(geometry.left, geometry.top, geometry.width, geometry.height);
 }
 
 // Shows a frame of a mode whose window follows the frame's size.

@@ -165,29 +165,14 @@ void frmMain::runLogin() {
 
 // Applies the user key's values by their exact names, in the key's enumeration order.
 void frmMain::restoreUserSettings() {
-    Registry reg;
-    reg.setKey(userKey());
     int storedState = 0;
-    int left = twipsLeft();
-    int top = twipsTop();
-    int width = twipsWidth();
-    int height = twipsHeight();
-    for (qint16 i = 1; i < reg.valueCount(); ++i) {
-        const QString name = reg.getName(i);
-        int number = 0;
-        // Only numbers are ever written to these values; anything else is passed over.
-        if (!ReadStoredNumber(reg.getValue(i), number)) {
-            continue;
+    TwipsGeometry geometry{twipsLeft(), twipsTop(), twipsWidth(), twipsHeight()};
+    // Only numbers are ever written to these values; anything else is passed over.
+    ForEachStoredNumber(userKey(), [&](const QString& name, int number) {
+        if (geometry.apply(name, number)) {
+            return;
         }
-        if (name == QLatin1String("MainLeft")) {
-            left = number;
-        } else if (name == QLatin1String("MainTop")) {
-            top = number;
-        } else if (name == QLatin1String("MainWidth")) {
-            width = number;
-        } else if (name == QLatin1String("MainHeight")) {
-            height = number;
-        } else if (name == QLatin1String("WindowState")) {
+        if (name == QLatin1String("WindowState")) {
             storedState = number;
         } else if (name.size() == 4 && name.startsWith(QLatin1String("Col")) &&
                    name[3] >= QLatin1Char('1') && name[3] <= QLatin1Char('5')) {
@@ -199,8 +184,8 @@ void frmMain::restoreUserSettings() {
         } else if (name == QLatin1String("Sorted")) {
             sorted_ = number != 0;
         }
-    }
-    setTwipsGeometry(left, top, width, height);
+    });
+    setTwipsGeometry(geometry.left, geometry.top, geometry.width, geometry.height);
     setWindowStateNumber(storedState);
 }
 

@@ -55,6 +55,7 @@ std::vector<RowCells> readRows(const QTreeWidget* list) {
     return rows;
 }
 
+// The number shown by a count label, as the label's leading digits read.
 int shownNumber(const QLabel* label) {
     const QString text = label->text().trimmed();
     qsizetype digits = 0;
@@ -65,6 +66,10 @@ int shownNumber(const QLabel* label) {
 }
 
 }  // namespace
+
+void frmMain::countTransaction() {
+    lblTimesIPChanged_->setText(QString::number(shownNumber(lblTimesIPChanged_) + 1));
+}
 
 void frmMain::tmrAuto_Timer() {
     try {
@@ -117,7 +122,7 @@ void frmMain::repointFreeHost() {
     name = user.sUsername;
     DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false, track);
     txtCorvaneIP_->setText(newIP);
-    lblTimesIPChanged_->setText(QString::number(shownNumber(lblTimesIPChanged_) + 1));
+    countTransaction();
 }
 
 void frmMain::tmrTimes_Timer() {
