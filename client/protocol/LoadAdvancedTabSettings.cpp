@@ -70,10 +70,9 @@ void LoadAdvancedTabSettings(QWidget* window) {
         auto* cboRefreshRate = control<QComboBox>(window, "cboRefreshRate");
         auto* chkSSL = control<QCheckBox>(window, "chkSSL");
 
+        // A filled list has nothing selected: the port list shows nothing until a port is
+        // chosen below (it stays empty while SSL is in force).
         FillComboFromList(cboPorts, QStringLiteral("80,1400,8080"));
-        // A freshly filled list shows its first item; the port list shows nothing until a port
-        // is chosen below (it stays empty while SSL is in force).
-        cboPorts->setCurrentIndex(-1);
         if (objUser().bCorvaneOnly) {
             FillComboFromList(cboRefreshRate, QStringLiteral("90,100,110,120"));
             selectItem(cboRefreshRate, QStringLiteral("90"));
@@ -108,7 +107,7 @@ void LoadAdvancedTabSettings(QWidget* window) {
     }
 }
 
-void LoadEndpointOverrides() {
+bool LoadEndpointOverrides() {
     try {
         Registry reg;
         reg.setKey(kInitKey);
@@ -127,8 +126,9 @@ void LoadEndpointOverrides() {
         while (current.webSite.endsWith(QLatin1Char('/'))) {
             current.webSite.chop(1);
         }
-    } catch (const ClientError& error) {
-        ErrorReport(QStringLiteral("basDNS.LoadEndpointOverrides()"), error);
+        return true;
+    } catch (const ClientError&) {
+        return false;  // reported by the settings load, which reads the same key next
     }
 }
 

@@ -17,8 +17,11 @@ void LoadAdvancedTabSettings(QWidget* window);
 
 // Reads the endpoint overrides UpdateHost, SecureHost, WebSite and TrustedCA of the key
 // "SOFTWARE\Corvane\Init" into endpoints(); a value that is missing or empty leaves that
-// endpoint as it is. Runs at program start and when the login window is created, before any
-// service address is formed. Errors end in the error report "basDNS.LoadEndpointOverrides()".
-void LoadEndpointOverrides();
+// endpoint as it is. Runs when the login window is created, before any service address is
+// formed and right before LoadAdvancedTabSettings reads the same key. So that a component or
+// store that cannot be opened is reported once, not twice, a failure here is not reported: the
+// endpoints keep their constants, the result is false, and the settings load that follows
+// meets the same failure and reports it.
+bool LoadEndpointOverrides();
 
 }  // namespace quillon
