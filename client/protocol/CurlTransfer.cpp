@@ -5,6 +5,7 @@
 #include <openssl/x509.h>
 
 #include <array>
+#include <mutex>
 
 #include "Version.h"
 #include "platform/Endpoints.h"
@@ -89,18 +90,44 @@ void setTrustedCA(CURL* h, const QByteArray& trustedCA) {
     }
 }
 
+// Everything one request needs, taken on the calling thread before the transfer starts.
+struct Request {
+    QByteArray url;
+    QByteArray userAgent;
+    QByteArray trustedCA;
+    long connectTimeoutMs = 0;
+    long totalTimeoutMs = 0;
+    long long replyCapBytes = 0;
+};
+
 }  // namespace
 
-CurlTransfer::CurlTransfer() {
+class CurlTransfer::Connection {
+  public:
+    Connection() = default;
+    ~Connection() {
+        if (easy_ != nullptr) {
+            curl_easy_cleanup(easy_);
+        }
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    TransferReply perform(const Request& request);
+
+  private:
+    CURL* handleFor(const QByteArray& trustedCA);
+
+    std::mutex mutex_;
+    CURL* easy_ = nullptr;      // guarded by mutex_
+    QByteArray easyTrustedCA_;  // the extra authority easy_'s connections were made under
+};
+
+CurlTransfer::CurlTransfer() : connection_(std::make_shared<Connection>()) {
     initCurlOnce();
 }
 
-CurlTransfer::~CurlTransfer() {
-    const std::lock_guard lock(handleMutex_);
-    if (easy_ != nullptr) {
-        curl_easy_cleanup(easy_);
-    }
-}
+CurlTransfer::~CurlTransfer() = default;
 
 void CurlTransfer::setTimeouts(long connectTimeoutMs, long totalTimeoutMs) {
     connectTimeoutMs_ = connectTimeoutMs;
@@ -125,14 +152,16 @@ bool CurlTransfer::HoldsServiceReply(const QString& body) {
 
 TransferReply CurlTransfer::OpenURL(const QString& url) {
     // The settings and endpoints belong to the calling thread; the worker gets a copy.
-    Request request{url.toUtf8(),      userAgent().toUtf8(), endpoints().trustedCA.toLocal8Bit(),
-                    connectTimeoutMs_, totalTimeoutMs_,      replyCapBytes_};
-    return WaitForReply([this, &request] { return perform(request); });
+    const Request request{
+        url.toUtf8(),      userAgent().toUtf8(), endpoints().trustedCA.toLocal8Bit(),
+        connectTimeoutMs_, totalTimeoutMs_,      replyCapBytes_};
+    return WaitForReply(
+        [connection = connection_, &request] { return connection->perform(request); });
 }
 
 // The kept handle, or a new one when there is none or the extra certificate authority changed
 // (its connections and TLS sessions were verified under the old one). Called under the mutex.
-CURL* CurlTransfer::handleFor(const QByteArray& trustedCA) {
+CURL* CurlTransfer::Connection::handleFor(const QByteArray& trustedCA) {
     if (easy_ != nullptr && easyTrustedCA_ != trustedCA) {
         curl_easy_cleanup(easy_);
         easy_ = nullptr;
@@ -147,8 +176,8 @@ CURL* CurlTransfer::handleFor(const QByteArray& trustedCA) {
     return easy_;
 }
 
-TransferReply CurlTransfer::perform(const Request& request) {
-    const std::lock_guard lock(handleMutex_);
+TransferReply CurlTransfer::Connection::perform(const Request& request) {
+    const std::lock_guard lock(mutex_);
     CURL* h = handleFor(request.trustedCA);
     if (h == nullptr) {
         return failed(QStringLiteral("the transfer could not be set up"));

@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-#include <mutex>
+#include <memory>
 
 #include "protocol/Transfer.h"
-
-typedef void CURL;
 
 namespace quillon {
 
@@ -58,26 +55,15 @@ class CurlTransfer : public Transfer {
     static bool HoldsServiceReply(const QString& body);
 
   private:
-    // Everything one request needs, taken on the calling thread before the transfer starts.
-    struct Request {
-        QByteArray url;
-        QByteArray userAgent;
-        QByteArray trustedCA;
-        long connectTimeoutMs = 0;
-        long totalTimeoutMs = 0;
-        long long replyCapBytes = 0;
-    };
-
-    TransferReply perform(const Request& request);
-    CURL* handleFor(const QByteArray& trustedCA);
+    // The kept easy handle and its lock. Shared with the worker of a request under way, so that
+    // a transfer destroyed meanwhile (its window deleted by a deferred delete that the wait's
+    // event loop carries out) neither waits for the request nor pulls the handle from under it.
+    class Connection;
 
     long connectTimeoutMs_ = kDefaultConnectTimeoutMs;
     long totalTimeoutMs_ = kDefaultTotalTimeoutMs;
     long long replyCapBytes_ = kReplyCapBytes;
-
-    std::mutex handleMutex_;
-    CURL* easy_ = nullptr;      // guarded by handleMutex_
-    QByteArray easyTrustedCA_;  // the extra authority easy_'s connections were made under
+    std::shared_ptr<Connection> connection_;
 };
 
 }  // namespace quillon

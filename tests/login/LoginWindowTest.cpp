@@ -93,23 +93,6 @@ TEST_F(LoginWindowTest, AdvancedOkWithTickedSslStoresTheNumberOne) {
     EXPECT_TRUE(messages_.shown().empty());
 }
 
-// The endpoint overrides and the connection settings read the same key when the window loads;
-// a store that cannot be opened there is one failure and one report.
-TEST_F(LoginWindowTest, AStoreThatCannotBeOpenedAtLoadIsReportedOnce) {
-    QFile blocker(dir_.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    ScopedEnv broken("HIVEKIT_STORE", dir_.filePath("blocker/registry.db").toLocal8Bit());
-    window();
-    ASSERT_EQ(messages_.shown().size(), 1u) << messages_.texts().join('|').toStdString();
-    EXPECT_EQ(messages_.shown()[0].title, "Error");
-    EXPECT_TRUE(messages_.shown()[0].text.startsWith("basDNS.LoadAdvancedTabSettings()"))
-        << messages_.shown()[0].text.toStdString();
-    EXPECT_EQ(beeps_.count(), 1);
-    // The constant endpoints stay in force.
-    EXPECT_EQ(sServiceURL, "http://update.corvane.example/dnslogin3.asp");
-}
-
 TEST_F(LoginWindowTest, AdvancedOkThatCannotWriteIsReportedUnderItsOwnName) {
     window();
     {

@@ -5,6 +5,7 @@
 
 #include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -129,6 +130,22 @@ TEST_F(RequestWait, ATimerRequestDuringARequestSeesTheGuardAndStillWorks) {
     EXPECT_TRUE(guardSeen);
     EXPECT_EQ(nestedReply, QStringLiteral("127.0.0.1"));
     EXPECT_FALSE(RequestInFlight());
+}
+
+// The wait's event loop runs deferred deletes posted outside any loop, so the window owning the
+// transfer can go while its request is under way: the request still ends with its reply.
+TEST_F(RequestWait, ATransferDeletedDuringItsRequestStillDeliversTheReply) {
+    auto* owned = new CurlTransfer;
+    setServiceTransfer(owned);
+    QTimer::singleShot(50, [owned] {
+        unregisterServiceTransfer(owned);
+        delete owned;
+    });
+    sim_.injectFault(SimProcess::Fault::Delay, 1, 400);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_GE(clock.elapsed(), 300);
 }
 
 // Off the user-interface thread the transfer runs where it is called, and is in flight there.
