@@ -75,14 +75,20 @@ void setOptions(CURL* h, const QByteArray& url, const QByteArray& agent, long co
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(replyCapBytes));
 }
 
+// The system's certificate authorities come from the bundle file alone (on Debian the hashed
+// folder holds the same certificates). libcurl then keeps the store it reads, some hundred
+// certificates, with the handle for the handle's next connections instead of reading the file
+// again for each; with a folder named it reads them anew every time. A handle serves one trust
+// setting only (handleFor), so the extra authority added to that store never reaches a request
+// made under another.
+void useCachedSystemAuthorities(CURL* h) {
+    curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+}
+
 void setTrustedCA(CURL* h, const QByteArray& trustedCA) {
     if (trustedCA.isEmpty()) {
         return;
     }
-#if LIBCURL_VERSION_NUM >= 0x075700
-    // A cached certificate store would outlive this handle's trust setting.
-    curl_easy_setopt(h, CURLOPT_CA_CACHE_TIMEOUT, 0L);
-#endif
     curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, &trustedCA);
     if (curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, addTrustedCA) != CURLE_OK) {
         // A TLS library without the context hook: trust the extra file alone.
@@ -188,6 +194,7 @@ TransferReply CurlTransfer::Connection::perform(const Request& request) {
 
     setOptions(h, request.url, request.userAgent, request.connectTimeoutMs, request.totalTimeoutMs,
                request.replyCapBytes);
+    useCachedSystemAuthorities(h);
     setTrustedCA(h, easyTrustedCA_);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
