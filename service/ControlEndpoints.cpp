@@ -67,6 +67,7 @@ void queueFault(const Query& query, httplib::Response& res, SimControl& control)
     }
     Fault fault;
     fault.param = *param;
+    fault.error = query.value("error");
     if (kind == "delay") {
         fault.kind = FaultKind::Delay;
     } else if (kind == "drop") {

@@ -17,7 +17,9 @@
 //                                   drop    - close the connection without answering
 //                                   garbage - answer 200 with a body that is not HTML and
 //                                             holds no field
-//                                   status  - answer with HTTP status P (400..599)
+//                                   status  - answer with HTTP status P (400..599): a web
+//                                             server's own error page, or, when error=TEXT
+//                                             is given, the service's reply "Error:" + TEXT
 //                                 faults queued by several calls are served in order
 //   GET /_sim/faults/clear        drops every queued fault
 

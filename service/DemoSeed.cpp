@@ -1,5 +1,6 @@
 #include "DemoSeed.h"
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -28,6 +29,25 @@ std::string oneYearAfter(const std::string& date) {
     return std::to_string(year) + monthDay;
 }
 
+std::string monthFirstDate(const std::string& stored) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char tail = 0;
+    const int fields = std::sscanf(stored.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day,
+                                   &hour, &minute, &second, &tail);
+    if ((fields != 3 && fields != 6) || (fields == 3 && stored.size() != 10)) {
+        return stored;
+    }
+    std::string text =
+        std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+    if (fields == 6) {
+        char time[32];
+        std::snprintf(time, sizeof time, " %d:%02d:%02d %s", hour % 12 == 0 ? 12 : hour % 12,
+                      minute, second, hour < 12 ? "AM" : "PM");
+        text += time;
+    }
+    return text;
+}
+
 void seedDemo(Store& store, const std::string& today) {
     const std::string nextYear = oneYearAfter(today);
     store.addAccountIfAbsent(
@@ -45,9 +65,10 @@ void seedDemo(Store& store, const std::string& today) {
     store.addAccountIfAbsent(Account{"free", "free", "Frankie", "Free", "", "free.corvane.example",
                                      "A,CNAME,MX 1", nextYear, "1"},
                              {{"free.corvane.example", "A", "free", "192.0.2.20"}});
-    store.addAccountIfAbsent(Account{"expired", "expired", "Eddie", "Expired",
-                                     "expired-site.example", "", "A,CNAME", "2020-01-31", "1"},
-                             {{"expired-site.example", "A", "@", "192.0.2.30"}});
+    store.addAccountIfAbsent(
+        Account{"expired", "expired", "Eddie", "Expired", "expired-site.example", "", "A,CNAME",
+                "2020-01-31 15:45:00", "1"},
+        {{"expired-site.example", "A", "@", "192.0.2.30"}});
 }
 
 }  // namespace corvane_sim

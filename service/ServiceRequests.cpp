@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "DemoSeed.h"
 #include "Replies.h"
 #include "SimControl.h"
 #include "Store.h"
@@ -81,7 +82,7 @@ std::string answerLogin(const Query& query, RequestContext& context) {
         .field("Domains:", account->domains)
         .field("SubDomain:", account->subDomain)
         .field("RecordTypes:", account->recordTypes)
-        .field("ExpirationDate:", account->expirationDate)
+        .field("ExpirationDate:", monthFirstDate(account->expirationDate))
         .field("UserLevel:", account->userLevel)
         .field("IPAddress:", reportedAddress(context, account->username))
         .field("DomainUserRecords:", formatRecordList(context.store.records(account->username)))

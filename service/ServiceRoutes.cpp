@@ -5,6 +5,7 @@
 #include "ConnectionDrop.h"
 #include "DemoSeed.h"
 #include "Query.h"
+#include "Replies.h"
 #include "ServiceRequests.h"
 #include "SimControl.h"
 #include "Store.h"
@@ -39,6 +40,10 @@ void answer(const httplib::Request& req, httplib::Response& res, Store& store,
                 return;
             case FaultKind::Status:
                 res.status = fault->param;
+                if (!fault->error.empty()) {
+                    res.set_content(errorReply(fault->error), "text/html");
+                    return;
+                }
                 res.set_content("<html><body><h1>Error " + std::to_string(fault->param) +
                                     "</h1></body></html>\n",
                                 "text/html");

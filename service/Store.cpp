@@ -87,6 +87,10 @@ Store::Store(const std::string& path) {
     }
     sqlite3_busy_timeout(db_, 5000);
     try {
+        // A write-ahead journal synced at checkpoints: a write survives the service's crash and
+        // costs no flush to disk of its own, so that the service's time per request is not the
+        // disk's (a rollback journal flushed every update request two or three times).
+        exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
         exec(kSchema);
     } catch (...) {
         sqlite3_close(db_);

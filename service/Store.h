@@ -18,7 +18,7 @@ struct Account {
     std::string domains;         // comma-separated; empty for a sub-domain account
     std::string subDomain;       // the service's shared sub-domain; empty for a domain account
     std::string recordTypes;     // comma-separated
-    std::string expirationDate;  // yyyy-MM-dd
+    std::string expirationDate;  // yyyy-MM-dd, optionally followed by " HH:mm:ss"
     std::string userLevel;
 };
 

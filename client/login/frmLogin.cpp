@@ -243,7 +243,8 @@ void frmLogin::connectHandlers() {
 }
 
 void frmLogin::Form_Load() {
-    // The overrides must be in force before the first address is formed.
+    // The overrides must be in force before the first address is formed. A key that cannot be
+    // read is reported once, by the settings load below.
     LoadEndpointOverrides();
     sServiceURL = DefaultServiceURL();
     LoadAdvancedTabSettings(this);

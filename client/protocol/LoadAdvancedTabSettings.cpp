@@ -72,10 +72,9 @@ void LoadAdvancedTabSettings(QWidget* window) {
         auto* cboRefreshRate = control<QComboBox>(window, "cboRefreshRate");
         auto* chkSSL = control<QCheckBox>(window, "chkSSL");
 
+        // A filled list has nothing selected: the port list shows nothing until a port is
+        // chosen below (it stays empty while SSL is in force).
         FillComboFromList(cboPorts, QStringLiteral("80,1400,8080"));
-        // A freshly filled list shows its first item; the port list shows nothing until a port
-        // is chosen below (it stays empty while SSL is in force).
-        cboPorts->setCurrentIndex(-1);
         if (objUser().bCorvaneOnly) {
             FillComboFromList(cboRefreshRate, QStringLiteral("90,100,110,120"));
             selectItem(cboRefreshRate, QStringLiteral("90"));
@@ -110,7 +109,7 @@ void LoadAdvancedTabSettings(QWidget* window) {
     }
 }
 
-void LoadEndpointOverrides() {
+bool LoadEndpointOverrides() {
     try {
         Registry reg;
         reg.setKey(kInitKey);
@@ -129,12 +128,14 @@ void LoadEndpointOverrides() {
         while (current.webSite.endsWith(QLatin1Char('/'))) {
             current.webSite.chop(1);
         }
+        return true;
     } catch (const ClientError& error) {
         // A component that cannot be created is reported once, by the settings load that
         // reads the same key right after this; the endpoints keep their defaults.
         if (error.number() != kCannotCreateComponent) {
             ErrorReport(QStringLiteral("basDNS.LoadEndpointOverrides()"), error);
         }
+        return false;
     }
 }
 

@@ -17,10 +17,11 @@ void LoadAdvancedTabSettings(QWidget* window);
 
 // Reads the endpoint overrides UpdateHost, SecureHost, WebSite and TrustedCA of the key
 // "SOFTWARE\Corvane\Init" into endpoints(); a value that is missing or empty leaves that
-// endpoint as it is. Runs at program start and when the login window is created, before any
-// service address is formed, and before LoadAdvancedTabSettings: a component that cannot be
-// created is left to that load's report, so that the user sees the failure once. Other
-// errors end in the error report "basDNS.LoadEndpointOverrides()".
-void LoadEndpointOverrides();
+// endpoint as it is. Runs when the login window is created, before any service address is
+// formed and right before LoadAdvancedTabSettings reads the same key. A component that cannot
+// be created is left to that load's report, so that the user sees the failure once; other
+// errors end in the error report "basDNS.LoadEndpointOverrides()". False when the overrides
+// could not be read (the endpoints keep their constants).
+bool LoadEndpointOverrides();
 
 }  // namespace quillon

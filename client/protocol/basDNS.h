@@ -60,7 +60,8 @@ QString TrimNull(const QVariant& value);
 QString GetReplyValue(const QString& reply, const QString& tag);
 
 // Clears the combo box and adds the items of a comma-separated list in order, unchanged (empty
-// items count; an empty list gives no items). A null combo box is left alone.
+// items count; an empty list gives no items). Afterwards nothing is selected (currentIndex -1)
+// and the text is empty. A null combo box is left alone.
 void FillComboFromList(QComboBox* combo, const QString& list);
 
 // Asks the service from which address the request came. Returns the address, or the empty

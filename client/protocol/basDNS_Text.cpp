@@ -79,6 +79,8 @@ void FillComboFromList(QComboBox* combo, const QString& list) {
         return;
     }
     combo->addItems(list.split(QLatin1Char(','), Qt::KeepEmptyParts));
+    // Qt selects the first item added to an empty combo box; a filled list has no selection.
+    combo->setCurrentIndex(-1);
 }
 
 bool IsNumeric(const QString& text) {

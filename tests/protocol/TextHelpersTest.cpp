@@ -67,7 +67,9 @@ TEST(NullToZero, NullBlankAndValues) {
     EXPECT_EQ(NullToZero(QStringLiteral("\t")), QStringLiteral("\t"));
 }
 
-TEST(FillComboFromList, ReplacesTheItemsInOrder) {
+// A filled list has nothing selected and shows no text: the editor's validation reads an empty
+// text as "not chosen".
+TEST(FillComboFromList, ReplacesTheItemsInOrderWithNothingSelected) {
     QComboBox combo;
     combo.addItem(QStringLiteral("old"));
     FillComboFromList(&combo, QStringLiteral("80,1400,8080"));
@@ -75,9 +77,14 @@ TEST(FillComboFromList, ReplacesTheItemsInOrder) {
     EXPECT_EQ(combo.itemText(0), QStringLiteral("80"));
     EXPECT_EQ(combo.itemText(1), QStringLiteral("1400"));
     EXPECT_EQ(combo.itemText(2), QStringLiteral("8080"));
+    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_EQ(combo.currentText(), QString());
 
+    combo.setCurrentIndex(1);
     FillComboFromList(&combo, QStringLiteral(" a,,b "));
     ASSERT_EQ(combo.count(), 3);
+    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_EQ(combo.currentText(), QString());
     EXPECT_EQ(combo.itemText(0), QStringLiteral(" a"));
     EXPECT_EQ(combo.itemText(1), QString());
     EXPECT_EQ(combo.itemText(2), QStringLiteral("b "));

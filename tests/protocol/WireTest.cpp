@@ -191,6 +191,31 @@ TEST_F(Wire, DNSTicklerAdvancedForAFreeAccount) {
     EXPECT_TRUE(sAutoIPs.isEmpty());
 }
 
+// The service's own reply is a reply whatever its HTTP status: a storage failure answered with
+// 500 and an "Error:" field reaches the user and turns the status to not connected.
+TEST_F(Wire, AnErrorStatusCarryingTheServicesReplyGoesToTheReplyRules) {
+    sim_.injectErrorStatus(2, 500, QStringLiteral("Service storage failure."));
+    QString name = QStringLiteral("home");
+    EXPECT_FALSE(DNSTickler(QStringLiteral("demo-home.example"), name, QStringLiteral("RECORDADD"),
+                            QStringLiteral("A"), QStringLiteral("203.0.113.5"), true, 1));
+    EXPECT_EQ(boxes_.texts(),
+              QStringList{QStringLiteral("Could not Set IP.  Service storage failure.")});
+    EXPECT_EQ(window_.caption(), QStringLiteral("Not Connected with Server"));
+    EXPECT_EQ(window_.statusColour(), kStatusColourNotConnected);
+    EXPECT_EQ(window_.tray, QList<bool>{false});
+    EXPECT_TRUE(window_.enabled());
+    EXPECT_TRUE(sAutoIPs.isEmpty());
+    EXPECT_EQ(objUser().sIPAddress, QStringLiteral("192.0.2.10"));
+
+    QString alias = QStringLiteral("ftp");
+    EXPECT_FALSE(DNSTicklerAdvanced(QStringLiteral("free.corvane.example"), alias,
+                                    QStringLiteral("RECORDADD"), QStringLiteral("CNAME"),
+                                    QStringLiteral("x.example"), true));
+    EXPECT_EQ(
+        boxes_.texts().last(),
+        QStringLiteral("Could not Set ftp.demo.free.corvane.example Service storage failure."));
+}
+
 // A name or password holding the query's own punctuation reaches the service as text and cannot
 // turn an add into a removal.
 TEST_F(Wire, ArgumentValuesCannotRewriteTheRequest) {

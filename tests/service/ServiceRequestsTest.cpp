@@ -74,7 +74,7 @@ TEST_F(SimRequests, LoginReportsTheAccountInLabelledFields) {
     EXPECT_EQ(field(reply, "Domains:"), "demo-home.example,demo-lab.example");
     EXPECT_EQ(field(reply, "SubDomain:"), "");
     EXPECT_EQ(field(reply, "RecordTypes:"), "A,CNAME,MX 1,PORT RELAY");
-    EXPECT_EQ(field(reply, "ExpirationDate:"), "2027-06-15");
+    EXPECT_EQ(field(reply, "ExpirationDate:"), "6/15/2027");
     EXPECT_EQ(field(reply, "UserLevel:"), "5");
     EXPECT_EQ(field(reply, "IPAddress:"), "127.0.0.1");
     const std::string list = field(reply, "DomainUserRecords:");
@@ -89,7 +89,9 @@ TEST_F(SimRequests, LoginReportsTheAccountInLabelledFields) {
     EXPECT_EQ(field(free, "SubDomain:"), "free.corvane.example");
     EXPECT_EQ(field(free, "DomainUserRecords:"), "free.corvane.example;;A;;free;;192.0.2.20");
 
-    EXPECT_EQ(field(ask("fxn=login&usr=expired&pwd=expired"), "ExpirationDate:"), "2020-01-31");
+    // Dates go out month first, as a server set to US English writes them.
+    EXPECT_EQ(field(ask("fxn=login&usr=expired&pwd=expired"), "ExpirationDate:"),
+              "1/31/2020 3:45:00 PM");
 }
 
 TEST_F(SimRequests, FailedLoginSaysFailAndNothingElse) {
@@ -253,11 +255,20 @@ TEST_F(SimRequests, SeedingTwiceAddsNothingAndKeepsChanges) {
     seedDemo(*store_, "2026-07-01");
     EXPECT_EQ(records("demo"), before);
     EXPECT_EQ(records("free"), "free.corvane.example;;A;;free;;192.0.2.20");
-    EXPECT_EQ(field(ask("fxn=login&usr=demo&pwd=demo"), "ExpirationDate:"), "2027-06-15");
+    EXPECT_EQ(field(ask("fxn=login&usr=demo&pwd=demo"), "ExpirationDate:"), "6/15/2027");
 }
 
 TEST(SimDates, OneYearLater) {
     EXPECT_EQ(oneYearAfter("2026-12-08"), "2027-12-08");
     EXPECT_EQ(oneYearAfter("2028-02-29"), "2029-02-28");
     EXPECT_EQ(todayText().size(), 10u);
+}
+
+TEST(SimDates, MonthFirstInTheLoginReply) {
+    EXPECT_EQ(monthFirstDate("2027-06-05"), "6/5/2027");
+    EXPECT_EQ(monthFirstDate("2020-01-31 15:45:00"), "1/31/2020 3:45:00 PM");
+    EXPECT_EQ(monthFirstDate("2020-01-31 00:05:09"), "1/31/2020 12:05:09 AM");
+    EXPECT_EQ(monthFirstDate("2020-01-31 12:00:00"), "1/31/2020 12:00:00 PM");
+    EXPECT_EQ(monthFirstDate("someday"), "someday");
+    EXPECT_EQ(monthFirstDate("2020-01-31x"), "2020-01-31x");
 }

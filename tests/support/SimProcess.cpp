@@ -225,6 +225,13 @@ void SimProcess::injectFault(Fault kind, int count, int param) {
         QStringLiteral("/_sim/fault?kind=%1&count=%2&param=%3").arg(name).arg(count).arg(param));
 }
 
+void SimProcess::injectErrorStatus(int count, int status, const QString& error) {
+    control(QStringLiteral("/_sim/fault?kind=status&count=%1&param=%2&error=%3")
+                .arg(count)
+                .arg(status)
+                .arg(QString::fromLatin1(QUrl::toPercentEncoding(error))));
+}
+
 void SimProcess::clearFaults() {
     control(QStringLiteral("/_sim/faults/clear"));
 }

@@ -52,6 +52,9 @@ class SimProcess {
 
     enum class Fault { Delay, Drop, Garbage, Status };
     void injectFault(Fault kind, int count, int param = 0);  // param: ms for Delay, code for Status
+    // The next `count` service requests are answered with HTTP `status` and the service's own
+    // reply carrying "Error:" + `error` (GET /_sim/fault?kind=status&param=S&error=E).
+    void injectErrorStatus(int count, int status, const QString& error);
     void clearFaults();
 
     // Raw GET of a service path (e.g. "/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"); the body,
