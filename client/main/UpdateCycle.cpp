@@ -1,5 +1,7 @@
 #include "main/UpdateCycle.h"
 
+#include "protocol/RequestWait.h"
+
 #include "protocol/basDNS.h"
 
 namespace quillon {
@@ -58,7 +60,9 @@ QString RepointedRelayAddress(const QString& relayAddress, const QString& newIP)
 }
 
 bool requestInFlight() {
-    return requestsInFlight > 0;
+    // The window's own sequences (a check with its re-points, a delete with its message) and
+    // any other request of the program, such as the login window's.
+    return requestsInFlight > 0 || RequestInFlight();
 }
 
 RequestInFlightGuard::RequestInFlightGuard() {

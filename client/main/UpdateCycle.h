@@ -41,8 +41,8 @@ QString UpTimeText(qint64 seconds);
 // path of `relayAddress` kept ("HTTP://a:8080/cam" with 1.2.3.4 gives "http://1.2.3.4:8080/cam").
 QString RepointedRelayAddress(const QString& relayAddress, const QString& newIP);
 
-// Whether one of the update cycle's requests (the IP check with its re-points, the grid's delete)
-// is running now. While a request runs the window waits in a local event loop in which timers
+// Whether one of the update cycle's sequences of requests (the IP check with its re-points, the
+// grid's delete) or any single request of the program is running now. While a request runs the window waits in a local event loop in which timers
 // fire; a tick that arrives then must not start a second check.
 bool requestInFlight();
 

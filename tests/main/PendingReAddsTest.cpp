@@ -53,18 +53,22 @@ class PendingReAddTest : public MainFixture {
         return nullptr;
     }
 
-    // The check's delete goes through; the connection of the add that follows is dropped.
+    // The check's delete goes through; the connection of the add that follows is dropped, and
+    // so is libcurl's one re-send of a request whose kept connection died unanswered.
     void dropTheAddAfterTheDelete() {
         HookTransfer transfer;
         transfer.after = [&](const QString& url, const TransferReply& reply) {
             if (url.contains("DNSCommand=RECORDDELETE") && reply.ok) {
-                sim_->injectFault(SimProcess::Fault::Drop, 1);
+                sim_->injectFault(SimProcess::Fault::Drop, 2);
             }
         };
         tick(6);
         const QStringList sent = ticklerRequests();
-        ASSERT_EQ(sent.size(), 2);
-        EXPECT_TRUE(sent[1].contains("DNSCommand=RECORDADD"));
+        ASSERT_GE(sent.size(), 2);
+        EXPECT_TRUE(sent[0].contains("DNSCommand=RECORDDELETE"));
+        for (qsizetype i = 1; i < sent.size(); ++i) {
+            EXPECT_TRUE(sent[i].contains("DNSCommand=RECORDADD")) << i;
+        }
         EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
     }
 
@@ -99,12 +103,12 @@ TEST_F(PendingReAddTest, DroppedAddIsKeptShownAndRetriedUntilItSucceeds) {
         HookTransfer transfer;
         transfer.after = [&](const QString& url, const TransferReply&) {
             if (url.contains("FXN=GetIPAddress")) {
-                sim_->injectFault(SimProcess::Fault::Drop, 1);
+                sim_->injectFault(SimProcess::Fault::Drop, 2);
             }
         };
         tick(5);
     }
-    ASSERT_EQ(ticklerRequests().size(), 1);
+    ASSERT_GE(ticklerRequests().size(), 1);
     EXPECT_EQ(main().pendingReAdds().records().size(), 1u);
     EXPECT_EQ(benchRow()->text(4), QStringLiteral("Pending"));
     sim_->clearLog();
