@@ -44,18 +44,21 @@ struct Options {
     int runs = 9;
     int idleSeconds = 60;
     int settleSeconds = 2;
+    bool startOnly = false;
     std::string binDir;
 };
 
 [[noreturn]] void usage(const char* program) {
-    std::fprintf(stderr,
-                 "usage: %s [--runs N] [--idle SECONDS] [--settle SECONDS] [--bin DIR]\n"
-                 "  --runs    starts of each program for the start-up median (9)\n"
-                 "  --idle    idle time after the automatic login before memory is read (60)\n"
-                 "  --settle  time after the first window before memory is read (2)\n"
-                 "  --bin     folder of quillon, corvane-sim, hivekit-reg, startup_bare_dialog\n"
-                 "            (the benchmark's own folder)\n",
-                 program);
+    std::fprintf(
+        stderr,
+        "usage: %s [--runs N] [--idle SECONDS] [--settle SECONDS] [--bin DIR] [--start-only]\n"
+        "  --runs    starts of each program for the start-up median (9)\n"
+        "  --idle    idle time after the automatic login before memory is read (60)\n"
+        "  --settle  time after the first window before memory is read (2)\n"
+        "  --bin     folder of quillon, corvane-sim, hivekit-reg, startup_bare_dialog\n"
+        "            (the benchmark's own folder)\n"
+        "  --start-only  measure the start-up time only\n",
+        program);
     std::exit(2);
 }
 
@@ -64,6 +67,10 @@ Options parseOptions(int argc, char* argv[]) {
     o.binDir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--start-only") {
+            o.startOnly = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             usage(argv[0]);
         }
@@ -206,6 +213,9 @@ int run(const Options& o) {
     std::printf("  ratio %.2f (goal <= %.2f: %s)\n", startRatio, kStartGoal,
                 verdict(startRatio, kStartGoal));
 
+    if (o.startOnly) {
+        return 0;
+    }
     const MemoryPair atWindow =
         memoryAfter(bench, watch, bare, atLogin, std::chrono::seconds(o.settleSeconds));
     printMemory("memory at the first window (quillon: its login window)", atWindow);
