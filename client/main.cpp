@@ -2,6 +2,7 @@
 #include <QPointer>
 
 #include "main/frmMain.h"
+#include "resources/Resources.h"
 
 // The program: the main window is the start-up window. Its load runs the login (automatic or
 // through the login window); when the user leaves from the login window the program ends with
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);
+    quillon::startDrawingArtwork();
 
     QPointer<quillon::frmMain> window = new quillon::frmMain;
     QObject::connect(window.data(), &quillon::frmMain::unloaded, &app, &QApplication::quit,

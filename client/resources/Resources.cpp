@@ -1,12 +1,44 @@
 #include "resources/Resources.h"
 
 #include <QPixmapCache>
+#include <future>
+#include <utility>
+#include <vector>
 
 #include "resources/Artwork.h"
 
 namespace quillon {
 
 namespace {
+
+constexpr int kHandSide = 32;
+constexpr int kLogoSide = 96;
+constexpr int kIconSides[] = {16, 32, 48, 64, 128};
+
+QString logoKey(int side) {
+    return QStringLiteral("quillon/logo/%1").arg(side);
+}
+QString handKey() {
+    return QStringLiteral("quillon/hand/%1").arg(kHandSide);
+}
+
+// Pictures drawn ahead by startDrawingArtwork, with their cache keys.
+using Drawn = std::vector<std::pair<QString, QImage>>;
+std::future<Drawn>& drawnAhead() {
+    static std::future<Drawn> drawing;
+    return drawing;
+}
+
+// Moves what was drawn ahead into the cache, waiting for the drawing if it is not done.
+void takeDrawnAhead() {
+    std::future<Drawn>& drawing = drawnAhead();
+    if (!drawing.valid()) {
+        return;
+    }
+    for (const auto& [key, image] : drawing.get()) {
+        QPixmapCache::insert(key, QPixmap::fromImage(image));
+    }
+}
 
 // Every drawing of one picture at one size comes out the same, and the windows ask for the
 // same few many times over (the hand pointer for every link and picture button, the logo for
@@ -15,6 +47,10 @@ namespace {
 template <typename Draw>
 QPixmap cached(const QString& key, Draw draw) {
     QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap)) {
+        return pixmap;
+    }
+    takeDrawnAhead();
     if (!QPixmapCache::find(key, &pixmap)) {
         pixmap = draw();
         QPixmapCache::insert(key, pixmap);
@@ -23,8 +59,7 @@ QPixmap cached(const QString& key, Draw draw) {
 }
 
 QPixmap logo(int side) {
-    return cached(QStringLiteral("quillon/logo/%1").arg(side),
-                  [side] { return artwork::drawLogo(side); });
+    return cached(logoKey(side), [side] { return artwork::drawLogo(side); });
 }
 
 QIcon iconFrom(bool connected) {
@@ -39,6 +74,23 @@ QIcon iconFrom(bool connected) {
 
 }  // namespace
 
+void startDrawingArtwork() {
+    std::future<Drawn>& drawing = drawnAhead();
+    if (drawing.valid()) {
+        return;
+    }
+    drawing = std::async(std::launch::async, [] {
+        // In the order the first windows ask for them.
+        Drawn drawn;
+        drawn.emplace_back(handKey(), artwork::paintHand(kHandSide));
+        drawn.emplace_back(logoKey(kLogoSide), artwork::paintLogo(kLogoSide));
+        for (int side : kIconSides) {
+            drawn.emplace_back(logoKey(side), artwork::paintLogo(side));
+        }
+        return drawn;
+    });
+}
+
 QPixmap LoadResPicture(const QString& name) {
     if (name.compare(QLatin1String("ButtonUp"), Qt::CaseInsensitive) == 0) {
         return buttonFace(false, QSize(artwork::kButtonWidth, artwork::kButtonHeight));
@@ -47,7 +99,7 @@ QPixmap LoadResPicture(const QString& name) {
         return buttonFace(true, QSize(artwork::kButtonWidth, artwork::kButtonHeight));
     }
     if (name.compare(QLatin1String("Logo"), Qt::CaseInsensitive) == 0) {
-        return logo(96);
+        return logo(kLogoSide);
     }
     return QPixmap();
 }
@@ -60,7 +112,7 @@ QPixmap buttonFace(bool pressed, const QSize& size) {
 
 QIcon programIcon() {
     QIcon icon;
-    for (int side : {16, 32, 48, 64, 128}) {
+    for (int side : kIconSides) {
         icon.addPixmap(logo(side));
     }
     return icon;
@@ -76,8 +128,7 @@ QIcon trayIconNotConnected() {
 
 QCursor handCursor() {
     // The tip of the finger is at (10, 1) on the 32-unit grid.
-    return QCursor(cached(QStringLiteral("quillon/hand/32"), [] { return artwork::drawHand(32); }),
-                   10, 1);
+    return QCursor(cached(handKey(), [] { return artwork::drawHand(kHandSide); }), 10, 1);
 }
 
 }  // namespace quillon

@@ -16,6 +16,13 @@ namespace quillon {
 // An unknown name gives a null pixmap.
 QPixmap LoadResPicture(const QString& name);
 
+// Starts drawing, on a thread of its own, the pictures every start needs before its first
+// window (the program's icon, the logo and the hand pointer), so that the drawing overlaps the
+// building of the windows; the first of them asked for waits for the drawing to end. Call it
+// once the QApplication exists (painting needs the application's font). Optional: without it
+// each picture is drawn when first asked for.
+void startDrawingArtwork();
+
 // A button face drawn at the given size in pixels (a picture button fills its box with it).
 QPixmap buttonFace(bool pressed, const QSize& size);
 
