@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -85,8 +84,7 @@ PictureButton* button(QWidget* parent, const char* picture, const char* caption,
 QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     auto* image = named(new QLabel(parent), name);
     place(image, left, top, 405, 405);
-    const QIcon icon = parent->style()->standardIcon(QStyle::SP_MessageBoxQuestion);
-    image->setPixmap(icon.pixmap(image->size()));
+    image->setPixmap(helpPicture(parent, image->size()));
     image->setAlignment(Qt::AlignCenter);
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setCursor(handCursor());

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
-
-#include <QImage>
 
 // Drawing routines behind Resources.h; each returns a freshly painted pixmap. The paint...
 // forms give the same picture as an image, which a thread other than the GUI thread may

@@ -1,6 +1,8 @@
 #include "resources/Resources.h"
 
 #include <QPixmapCache>
+#include <QStyle>
+#include <QWidget>
 #include <future>
 #include <utility>
 #include <vector>
@@ -108,6 +110,13 @@ QPixmap buttonFace(bool pressed, const QSize& size) {
     return cached(
         QStringLiteral("quillon/face/%1/%2x%3").arg(pressed).arg(size.width()).arg(size.height()),
         [pressed, size] { return artwork::drawButtonFace(pressed, size); });
+}
+
+QPixmap helpPicture(const QWidget* widget, const QSize& size) {
+    return cached(
+        QStringLiteral("quillon/help/%1x%2").arg(size.width()).arg(size.height()), [widget, size] {
+            return widget->style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(size);
+        });
 }
 
 QIcon programIcon() {
