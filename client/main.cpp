@@ -2,6 +2,7 @@
 #include <QPointer>
 
 #include "main/frmMain.h"
+#include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
 
 // The program: the main window is the start-up window. Its load runs the login (automatic or
@@ -11,6 +12,8 @@
 // The program does not end when its last visible window closes: the main window may be hidden
 // (in the tray, or while the login window of a Log Off is up) while the program goes on.
 int main(int argc, char* argv[]) {
+    // The settings store is read before the first window; its library loads meanwhile.
+    quillon::ComponentLoader::preload();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);
