@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libsqlite3-dev sqlite3 libcpp-httplib-dev libssl-dev openssl
-  libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   procps curl ca-certificates
 )

@@ -1,6 +1,7 @@
 #include "WindowWatch.h"
 
 #include <poll.h>
+#include <xcb/damage.h>
 
 #include <cstdlib>
 #include <memory>
@@ -33,6 +34,19 @@ WindowWatch::WindowWatch(const std::string& display) {
     }
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
     netWmName_ = internAtom(connection_, "_NET_WM_NAME");
+
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(connection_, &xcb_damage_id);
+    Reply<xcb_damage_query_version_reply_t> version(
+        damage && damage->present
+            ? xcb_damage_query_version_reply(connection_,
+                                             xcb_damage_query_version(connection_, 1, 1), nullptr)
+            : nullptr);
+    if (!version) {
+        xcb_disconnect(connection_);
+        throw std::runtime_error("the X display has no DAMAGE extension");
+    }
+    damageNotify_ = static_cast<uint8_t>(damage->first_event + XCB_DAMAGE_NOTIFY);
+
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     Reply<xcb_generic_error_t> error(xcb_request_check(
         connection_,
@@ -65,33 +79,68 @@ std::string WindowWatch::title(xcb_window_t window) {
     return {};
 }
 
-std::optional<WindowWatch::Clock::time_point> WindowWatch::waitForMapped(
-    const std::string& titlePrefix, Clock::time_point deadline) {
-    for (;;) {
-        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
-            if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY) {
-                continue;
-            }
-            const auto seen = Clock::now();
-            const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
-            if (map->override_redirect) {
-                continue;  // menus and tool tips, not windows of their own
-            }
-            if (title(map->window).rfind(titlePrefix, 0) == 0) {
-                return seen;
-            }
+std::optional<xcb_window_t> WindowWatch::handle(const xcb_generic_event_t& event,
+                                                Clock::time_point seen) {
+    const uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_CREATE_NOTIFY) {
+        const auto& create = reinterpret_cast<const xcb_create_notify_event_t&>(event);
+        if (create.parent == root_ && !create.override_redirect) {
+            // The object goes with the window; the first drawing raises one notification.
+            xcb_damage_create(connection_, xcb_generate_id(connection_), create.window,
+                              XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+            xcb_flush(connection_);
         }
-        if (xcb_connection_has_error(connection_)) {
-            throw std::runtime_error("the X connection broke");
+    } else if (type == damageNotify_) {
+        const auto& damage = reinterpret_cast<const xcb_damage_notify_event_t&>(event);
+        firstDamage_.emplace(damage.drawable, seen);
+    } else if (type == XCB_MAP_NOTIFY) {
+        const auto& map = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (!map.override_redirect) {  // menus and tool tips are not windows of their own
+            return map.window;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            return std::nullopt;
-        }
-        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(left.count()));
     }
+    return std::nullopt;
+}
+
+bool WindowWatch::waitForEvents(Clock::time_point deadline) {
+    if (xcb_connection_has_error(connection_)) {
+        throw std::runtime_error("the X connection broke");
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
+        return false;
+    }
+    pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+    poll(&fd, 1, static_cast<int>(left.count()));
+    return true;
+}
+
+std::optional<WindowWatch::Mapped> WindowWatch::waitForMapped(const std::string& titlePrefix,
+                                                              Clock::time_point deadline) {
+    do {
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+            const auto seen = Clock::now();
+            if (const auto window = handle(*event, seen);
+                window && title(*window).rfind(titlePrefix, 0) == 0) {
+                return Mapped{*window, seen};
+            }
+        }
+    } while (waitForEvents(deadline));
+    return std::nullopt;
+}
+
+std::optional<WindowWatch::Clock::time_point> WindowWatch::waitForPainted(
+    xcb_window_t window, Clock::time_point deadline) {
+    do {
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+            handle(*event, Clock::now());
+        }
+        if (const auto found = firstDamage_.find(window); found != firstDamage_.end()) {
+            return found->second;
+        }
+    } while (waitForEvents(deadline));
+    return std::nullopt;
 }
 
 void WindowWatch::drain() {
@@ -99,4 +148,5 @@ void WindowWatch::drain() {
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
     }
+    firstDamage_.clear();
 }
