@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 
 #include "Version.h"
 #include "login/ProgramFlags.h"
@@ -60,8 +59,7 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     auto* image = new QLabel(parent);
     image->setObjectName(QLatin1String(name));
     place(image, left, top, 255, 255);
-    const QIcon icon = parent->style()->standardIcon(QStyle::SP_MessageBoxQuestion);
-    image->setPixmap(icon.pixmap(image->size()));
+    image->setPixmap(helpPicture(parent, image->size()));
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setCursor(handCursor());
     return image;

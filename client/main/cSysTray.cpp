@@ -1,6 +1,7 @@
 #include "main/cSysTray.h"
 
 #include <QSystemTrayIcon>
+#include <utility>
 
 namespace quillon {
 
@@ -9,7 +10,21 @@ cSysTray::cSysTray(const QString& name, const QIcon& icon, const QString& tip, Q
     setObjectName(name);
 }
 
+cSysTray::cSysTray(const QString& name, std::function<QIcon()> drawIcon, const QString& tip,
+                   QObject* parent)
+    : QObject(parent), drawIcon_(std::move(drawIcon)), tip_(tip) {
+    setObjectName(name);
+}
+
 cSysTray::~cSysTray() = default;
+
+QIcon cSysTray::trayicon() const {
+    if (drawIcon_) {
+        icon_ = drawIcon_();
+        drawIcon_ = nullptr;
+    }
+    return icon_;
+}
 
 bool cSysTray::available() {
     return QSystemTrayIcon::isSystemTrayAvailable();
@@ -19,7 +34,7 @@ void cSysTray::setIntray(bool intray) {
     intray_ = intray;
     if (intray && icon_widget_ == nullptr && available()) {
         // Created on first use: where there is no tray nothing is ever created.
-        icon_widget_ = new QSystemTrayIcon(icon_, this);
+        icon_widget_ = new QSystemTrayIcon(trayicon(), this);
         icon_widget_->setToolTip(tip_);
         connect(icon_widget_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -45,7 +60,7 @@ void cSysTray::setIntray(bool intray) {
 
 void cSysTray::showNotice(const QString& title, const QString& text) {
     if (intray_ && icon_widget_ != nullptr && QSystemTrayIcon::supportsMessages()) {
-        icon_widget_->showMessage(title, text, icon_, 5000);
+        icon_widget_->showMessage(title, text, trayicon(), 5000);
     }
 }
 

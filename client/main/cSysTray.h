@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QSystemTrayIcon;
 
@@ -18,11 +19,15 @@ class cSysTray : public QObject {
     Q_OBJECT
   public:
     cSysTray(const QString& name, const QIcon& icon, const QString& tip, QObject* parent);
+    // The icon drawn by `drawIcon` when it is first needed: where no tray is shown (or the
+    // icon never goes in) it is never drawn, which spares the program's start the drawing.
+    cSysTray(const QString& name, std::function<QIcon()> drawIcon, const QString& tip,
+             QObject* parent);
     ~cSysTray() override;
 
     bool intray() const { return intray_; }
     void setIntray(bool intray);
-    QIcon trayicon() const { return icon_; }
+    QIcon trayicon() const;
     QString traytip() const { return tip_; }
 
     // Whether the desktop offers a tray at all.
@@ -38,7 +43,8 @@ class cSysTray : public QObject {
     void MouseDblClick(int button, int unused);
 
   private:
-    QIcon icon_;
+    mutable std::function<QIcon()> drawIcon_;
+    mutable QIcon icon_;
     QString tip_;
     bool intray_ = false;
     QSystemTrayIcon* icon_widget_ = nullptr;

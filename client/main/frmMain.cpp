@@ -29,7 +29,6 @@ QString sStartTime;
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowIcon(programIcon());
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));
 
     buildMenus();
@@ -44,6 +43,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     buildTimers();
     buildTray();
     connectHandlers();
+    // Last, so that the icon's drawing (startDrawingArtwork) overlaps the building above.
+    setWindowIcon(programIcon());
     setTwipsGeometry(twipsLeft(), twipsTop(), 8895, 7065);
 
     setMainWindowLink(this);

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -84,8 +84,7 @@ PictureButton* button(QWidget* parent, const char* picture, const char* caption,
 QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     auto* image = named(new QLabel(parent), name);
     place(image, left, top, 405, 405);
-    const QIcon icon = parent->style()->standardIcon(QStyle::SP_MessageBoxQuestion);
-    image->setPixmap(icon.pixmap(image->size()));
+    image->setPixmap(helpPicture(parent, image->size()));
     image->setAlignment(Qt::AlignCenter);
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setCursor(handCursor());
@@ -114,6 +113,32 @@ QPixmap banner(const QSize& size) {
     painter.drawText(QRect(textArea.left(), side * 3 / 5, textArea.width(), side * 2 / 5),
                      Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Dynamic DNS"));
     return pixmap;
+}
+
+// Paints the banner into its label, at the label's size when built, the first time the label
+// is shown (every child is shown before its window is mapped, so the banner is there from the
+// first paint). The banner needs a bold font of its own, and the main window does not appear
+// before the login: drawing it at once delayed the login window.
+void paintBannerOnFirstShow(QLabel* label) {
+    class Painter : public QObject {
+      public:
+        Painter(QLabel* label, QSize size) : QObject(label), size_(size) {
+            label->installEventFilter(this);
+        }
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show) {
+                auto* label = static_cast<QLabel*>(watched);
+                label->removeEventFilter(this);
+                label->setPixmap(banner(size_));
+                deleteLater();
+            }
+            return false;
+        }
+
+      private:
+        QSize size_;
+    };
+    new Painter(label, label->size());
 }
 
 }  // namespace
@@ -146,7 +171,7 @@ void frmMain::buildMenus() {
 void frmMain::buildTopStrip(QWidget* central) {
     frmTop_ = frame(central, "frmTop", 120, 120, 8535, 1500, false);
     Image1_ = label(frmTop_, "Image1", QString(), 120, 120, 2985, 945);
-    Image1_->setPixmap(banner(Image1_->size()));
+    paintBannerOnFirstShow(Image1_);
     Label21_ =
         label(frmTop_, "Label21", QStringLiteral("Your Account Expires on:"), 120, 1140, 2400, 255);
     lblExpirationDate_ = label(frmTop_, "lblExpirationDate", QString(), 2580, 1140, 1560, 255);
@@ -287,8 +312,9 @@ void frmMain::buildTimers() {
 
 void frmMain::buildTray() {
     const QString tip = QStringLiteral("Corvane Dynamic DNS Services.");
-    cSysTrayOff_ = new cSysTray(QStringLiteral("cSysTrayOff"), trayIconNotConnected(), tip, this);
-    cSysTrayOn_ = new cSysTray(QStringLiteral("cSysTrayOn"), trayIconConnected(), tip, this);
+    // The icons are drawn when a tray first shows one.
+    cSysTrayOff_ = new cSysTray(QStringLiteral("cSysTrayOff"), &trayIconNotConnected, tip, this);
+    cSysTrayOn_ = new cSysTray(QStringLiteral("cSysTrayOn"), &trayIconConnected, tip, this);
 }
 
 }  // namespace quillon

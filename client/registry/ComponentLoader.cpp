@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <mutex>
+#include <string>
+#include <thread>
 
 #include "platform/ClientError.h"
 
@@ -80,6 +82,21 @@ void* ComponentLoader::library() {
         handle = openLibrary(candidatePaths());
     }
     return handle;
+}
+
+void ComponentLoader::preload() {
+    std::thread([] {
+        char path[4096];
+        const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+        if (n <= 0) {
+            return;
+        }
+        std::string file(path, static_cast<size_t>(n));
+        file.erase(file.rfind('/') + 1);
+        file += hivekit::kLibraryFileName;
+        // Kept open like library()'s own handle: the same file opened again is the same object.
+        dlopen(file.c_str(), openFlags());
+    }).detach();
 }
 
 void* ComponentLoader::createObjectFrom(void* library, const hivekit::GUID& clsid,

@@ -21,6 +21,12 @@ class ComponentLoader {
     // Opens the first candidate that loads; the handle is kept for the life of the process.
     static void* library();
 
+    // Starts loading the library beside the program on a thread of its own, so that the
+    // loading (SQLite with it) overlaps the program's start; library() then finds it loaded.
+    // Best effort: whatever goes wrong is left for library() to find and report. Call it
+    // before the QApplication is built (the thread uses no Qt).
+    static void preload();
+
     // Creates an object of class `clsid` and returns its interface `iid` (a reference the
     // caller releases).
     static void* createObject(const hivekit::GUID& clsid, const hivekit::GUID& iid);

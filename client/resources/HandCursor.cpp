@@ -8,7 +8,11 @@ namespace quillon::artwork {
 // A white hand with the index finger pointing up, outlined in black, drawn on a 32-unit
 // grid and scaled to the side asked for.
 QPixmap drawHand(int side) {
-    QPixmap pm(side, side);
+    return QPixmap::fromImage(paintHand(side));
+}
+
+QImage paintHand(int side) {
+    QImage pm(side, side, QImage::Format_ARGB32_Premultiplied);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, true);

@@ -54,7 +54,12 @@ void paintQuill(QPainter& p, qreal side) {
 }  // namespace
 
 QPixmap drawLogo(int side) {
-    QPixmap pm(side, side);
+    return QPixmap::fromImage(paintLogo(side));
+}
+
+QImage paintLogo(int side) {
+    // The format a transparent pixmap takes, so that the two forms are alike to the pixel.
+    QImage pm(side, side, QImage::Format_ARGB32_Premultiplied);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, true);

@@ -1,40 +1,128 @@
 #include "resources/Resources.h"
 
+#include <QPixmapCache>
+#include <QStyle>
+#include <QWidget>
+#include <future>
+#include <utility>
+#include <vector>
+
 #include "resources/Artwork.h"
 
 namespace quillon {
 
+namespace {
+
+constexpr int kHandSide = 32;
+constexpr int kLogoSide = 96;
+constexpr int kIconSides[] = {16, 32, 48, 64, 128};
+
+QString logoKey(int side) {
+    return QStringLiteral("quillon/logo/%1").arg(side);
+}
+QString handKey() {
+    return QStringLiteral("quillon/hand/%1").arg(kHandSide);
+}
+
+// Pictures drawn ahead by startDrawingArtwork, with their cache keys.
+using Drawn = std::vector<std::pair<QString, QImage>>;
+std::future<Drawn>& drawnAhead() {
+    static std::future<Drawn> drawing;
+    return drawing;
+}
+
+// Moves what was drawn ahead into the cache, waiting for the drawing if it is not done.
+void takeDrawnAhead() {
+    std::future<Drawn>& drawing = drawnAhead();
+    if (!drawing.valid()) {
+        return;
+    }
+    for (const auto& [key, image] : drawing.get()) {
+        QPixmapCache::insert(key, QPixmap::fromImage(image));
+    }
+}
+
+// Every drawing of one picture at one size comes out the same, and the windows ask for the
+// same few many times over (the hand pointer for every link and picture button, the logo for
+// every panel), so each is drawn once and kept in Qt's pixmap cache. Painting them afresh each
+// time was a good part of the program's start. A picture the cache has let go is drawn again.
+template <typename Draw>
+QPixmap cached(const QString& key, Draw draw) {
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap)) {
+        return pixmap;
+    }
+    takeDrawnAhead();
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = draw();
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
+}
+
+QPixmap logo(int side) {
+    return cached(logoKey(side), [side] { return artwork::drawLogo(side); });
+}
+
+QIcon iconFrom(bool connected) {
+    QIcon icon;
+    for (int side : {16, 22, 32, 48, 64}) {
+        icon.addPixmap(
+            cached(QStringLiteral("quillon/status/%1/%2").arg(connected).arg(side),
+                   [side, connected] { return artwork::drawStatusIcon(side, connected); }));
+    }
+    return icon;
+}
+
+}  // namespace
+
+void startDrawingArtwork() {
+    std::future<Drawn>& drawing = drawnAhead();
+    if (drawing.valid()) {
+        return;
+    }
+    drawing = std::async(std::launch::async, [] {
+        // In the order the first windows ask for them.
+        Drawn drawn;
+        drawn.emplace_back(handKey(), artwork::paintHand(kHandSide));
+        drawn.emplace_back(logoKey(kLogoSide), artwork::paintLogo(kLogoSide));
+        for (int side : kIconSides) {
+            drawn.emplace_back(logoKey(side), artwork::paintLogo(side));
+        }
+        return drawn;
+    });
+}
+
 QPixmap LoadResPicture(const QString& name) {
     if (name.compare(QLatin1String("ButtonUp"), Qt::CaseInsensitive) == 0) {
-        return artwork::drawButtonFace(false, QSize(artwork::kButtonWidth, artwork::kButtonHeight));
+        return buttonFace(false, QSize(artwork::kButtonWidth, artwork::kButtonHeight));
     }
     if (name.compare(QLatin1String("ButtonDwn"), Qt::CaseInsensitive) == 0) {
-        return artwork::drawButtonFace(true, QSize(artwork::kButtonWidth, artwork::kButtonHeight));
+        return buttonFace(true, QSize(artwork::kButtonWidth, artwork::kButtonHeight));
     }
     if (name.compare(QLatin1String("Logo"), Qt::CaseInsensitive) == 0) {
-        return artwork::drawLogo(96);
+        return logo(kLogoSide);
     }
     return QPixmap();
 }
 
 QPixmap buttonFace(bool pressed, const QSize& size) {
-    return artwork::drawButtonFace(pressed, size);
+    return cached(
+        QStringLiteral("quillon/face/%1/%2x%3").arg(pressed).arg(size.width()).arg(size.height()),
+        [pressed, size] { return artwork::drawButtonFace(pressed, size); });
 }
 
-namespace {
-QIcon iconFrom(bool connected) {
-    QIcon icon;
-    for (int side : {16, 22, 32, 48, 64}) {
-        icon.addPixmap(artwork::drawStatusIcon(side, connected));
-    }
-    return icon;
+QPixmap helpPicture(const QWidget* widget, const QSize& size) {
+    return cached(
+        QStringLiteral("quillon/help/%1x%2").arg(size.width()).arg(size.height()), [widget, size] {
+            return widget->style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(size);
+        });
 }
-}  // namespace
 
 QIcon programIcon() {
     QIcon icon;
-    for (int side : {16, 32, 48, 64, 128}) {
-        icon.addPixmap(artwork::drawLogo(side));
+    for (int side : kIconSides) {
+        icon.addPixmap(logo(side));
     }
     return icon;
 }
@@ -49,7 +137,7 @@ QIcon trayIconNotConnected() {
 
 QCursor handCursor() {
     // The tip of the finger is at (10, 1) on the 32-unit grid.
-    return QCursor(artwork::drawHand(32), 10, 1);
+    return QCursor(cached(handKey(), [] { return artwork::drawHand(kHandSide); }), 10, 1);
 }
 
 }  // namespace quillon

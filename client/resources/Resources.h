@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+class QWidget;
+
 namespace quillon {
 
 // The program's own artwork, drawn in code so that every picture is ours and needs no file.
@@ -16,8 +18,19 @@ namespace quillon {
 // An unknown name gives a null pixmap.
 QPixmap LoadResPicture(const QString& name);
 
+// Starts drawing, on a thread of its own, the pictures every start needs before its first
+// window (the program's icon, the logo and the hand pointer), so that the drawing overlaps the
+// building of the windows; the first of them asked for waits for the drawing to end. Call it
+// once the QApplication exists (painting needs the application's font). Optional: without it
+// each picture is drawn when first asked for.
+void startDrawingArtwork();
+
 // A button face drawn at the given size in pixels (a picture button fills its box with it).
 QPixmap buttonFace(bool pressed, const QSize& size);
+
+// The style's question-mark picture at the given size, as the help images show it. The style
+// looks it up in the desktop's icon theme, which is slow, so it is looked up once per size.
+QPixmap helpPicture(const QWidget* widget, const QSize& size);
 
 // The program's icon (windows and the task bar).
 QIcon programIcon();

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ChildProcess.h"
+
+// What the start-up benchmark runs the programs in: a scratch folder, an X display (a virtual
+// one of its own when DISPLAY is not set), corvane-sim with its demo accounts on an ephemeral
+// loopback port, and stores that point quillon at it.
+class BenchEnvironment {
+  public:
+    // `binDir` holds quillon, corvane-sim, hivekit-reg and the bare dialog. Throws
+    // std::runtime_error when something does not start.
+    explicit BenchEnvironment(const std::string& binDir);
+    ~BenchEnvironment();
+    BenchEnvironment(const BenchEnvironment&) = delete;
+    BenchEnvironment& operator=(const BenchEnvironment&) = delete;
+
+    const std::string& display() const { return display_; }
+    std::string path(const std::string& name) const { return work_ + "/" + name; }
+    std::string program(const std::string& name) const { return binDir_ + "/" + name; }
+
+    // A new store pointing at corvane-sim, with the saved login demo/demo when `savedLogin`.
+    std::string makeStore(const std::string& name, bool savedLogin) const;
+
+    // The environment both measured programs run with, quillon using `store`.
+    std::map<std::string, std::string> programEnvironment(const std::string& store) const;
+
+  private:
+    void startScreen();
+    void cleanUp();
+    void startService();
+    void setting(const std::string& store, const std::string& name, const std::string& data,
+                 const std::string& type) const;
+
+    std::string binDir_;
+    std::string work_;
+    std::string display_;
+    std::string hostPort_;
+    std::unique_ptr<ChildProcess> screen_;
+    std::unique_ptr<ChildProcess> service_;
+};
