@@ -60,6 +60,9 @@ void setUp(httplib::Server& server, Store& store, SimControl& control) {
     registerControlEndpoints(server, control);
     registerPages(server);
     server.set_keep_alive_max_count(100);
+    // An idle kept connection is closed after a second: the client's requests of one update
+    // come back to back, and a stop does not wait out a long idle wait on a kept connection.
+    server.set_keep_alive_timeout(1);
     // The reply's head and body go out in separate writes; without this the second waits for
     // the client's delayed acknowledgement, some 40 ms on every request of a kept connection.
     server.set_tcp_nodelay(true);
