@@ -59,7 +59,7 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     auto* image = new QLabel(parent);
     image->setObjectName(QLatin1String(name));
     place(image, left, top, 255, 255);
-    image->setPixmap(helpPicture(parent, image->size()));
+    image->setPixmap(helpPicture(image->size()));
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setCursor(handCursor());
     return image;

@@ -84,7 +84,7 @@ PictureButton* button(QWidget* parent, const char* picture, const char* caption,
 QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     auto* image = named(new QLabel(parent), name);
     place(image, left, top, 405, 405);
-    image->setPixmap(helpPicture(parent, image->size()));
+    image->setPixmap(helpPicture(image->size()));
     image->setAlignment(Qt::AlignCenter);
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setCursor(handCursor());

@@ -20,6 +20,7 @@ QImage paintLogo(int side);
 // The globe of the logo with a status dot: green when connected, red when not.
 QPixmap drawStatusIcon(int side, bool connected);
 QPixmap drawHand(int side);
+QPixmap drawHelpMark(const QSize& size);
 QImage paintHand(int side);
 
 }  // namespace quillon::artwork

@@ -1,8 +1,6 @@
 #include "resources/Resources.h"
 
 #include <QPixmapCache>
-#include <QStyle>
-#include <QWidget>
 #include <future>
 #include <utility>
 #include <vector>
@@ -112,11 +110,9 @@ QPixmap buttonFace(bool pressed, const QSize& size) {
         [pressed, size] { return artwork::drawButtonFace(pressed, size); });
 }
 
-QPixmap helpPicture(const QWidget* widget, const QSize& size) {
-    return cached(
-        QStringLiteral("quillon/help/%1x%2").arg(size.width()).arg(size.height()), [widget, size] {
-            return widget->style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(size);
-        });
+QPixmap helpPicture(const QSize& size) {
+    return cached(QStringLiteral("quillon/help/%1x%2").arg(size.width()).arg(size.height()),
+                  [size] { return artwork::drawHelpMark(size); });
 }
 
 QIcon programIcon() {

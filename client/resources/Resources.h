@@ -6,8 +6,6 @@
 #include <QSize>
 #include <QString>
 
-class QWidget;
-
 namespace quillon {
 
 // The program's own artwork, drawn in code so that every picture is ours and needs no file.
@@ -28,9 +26,9 @@ void startDrawingArtwork();
 // A button face drawn at the given size in pixels (a picture button fills its box with it).
 QPixmap buttonFace(bool pressed, const QSize& size);
 
-// The style's question-mark picture at the given size, as the help images show it. The style
-// looks it up in the desktop's icon theme, which is slow, so it is looked up once per size.
-QPixmap helpPicture(const QWidget* widget, const QSize& size);
+// The help images' question-mark picture at the given size (drawn by us: the style's own would
+// be looked up in the desktop's icon theme, which costs milliseconds at start-up).
+QPixmap helpPicture(const QSize& size);
 
 // The program's icon (windows and the task bar).
 QIcon programIcon();
