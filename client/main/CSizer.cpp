@@ -21,10 +21,6 @@ constexpr int kStretchDown = 8;
 // Taken off every stretched height.
 constexpr qint32 kHeightAllowance = 15;
 
-qint32 twips(int pixels) {
-    return pixelsToTwips(pixels);
-}
-
 }  // namespace
 
 CSizer::CSizer(QObject* parent) : QObject(parent) {}
@@ -40,8 +36,8 @@ void CSizer::Create(QWidget* container, int minHeight, int minWidth) {
         parentForm_->removeEventFilter(this);
     }
     container_ = container;
-    initialHeight_ = container != nullptr ? twips(container->height()) : 0;
-    initialWidth_ = container != nullptr ? twips(container->width()) : 0;
+    initialHeight_ = container != nullptr ? pixelsToTwips(container->height()) : 0;
+    initialWidth_ = container != nullptr ? pixelsToTwips(container->width()) : 0;
     minHeight_ = minHeight;
     minWidth_ = minWidth;
     parentForm_ = nullptr;
@@ -84,11 +80,11 @@ void CSizer::Add(QWidget* child, int mode) {
     children_.append(child);
     const int index = count();
     modes_[index] = static_cast<qint16>(mode);
-    const qint32 left = twips(child->x());
+    const qint32 left = pixelsToTwips(child->x());
     left_[index] = left > kParkedLeft ? left : left + kParkOffset;
-    top_[index] = twips(child->y());
-    height_[index] = twips(child->height());
-    width_[index] = twips(child->width());
+    top_[index] = pixelsToTwips(child->y());
+    height_[index] = pixelsToTwips(child->height());
+    width_[index] = pixelsToTwips(child->width());
 }
 
 void CSizer::Resize() {
@@ -101,8 +97,8 @@ void CSizer::Resize() {
     const bool wasUpdating = container->updatesEnabled();
     container->setUpdatesEnabled(false);
 
-    qint32 height = twips(container->height());
-    qint32 width = twips(container->width());
+    qint32 height = pixelsToTwips(container->height());
+    qint32 width = pixelsToTwips(container->width());
     if (height < minHeight_ || width < minWidth_) {
         height = std::max(height, minHeight_);
         width = std::max(width, minWidth_);
@@ -116,13 +112,13 @@ void CSizer::Resize() {
         if (child == nullptr) {
             continue;
         }
-        qint32 left = twips(child->x());
+        qint32 left = pixelsToTwips(child->x());
         if (left <= kParkedLeft) {
             continue;
         }
-        qint32 top = twips(child->y());
-        qint32 childWidth = twips(child->width());
-        qint32 childHeight = twips(child->height());
+        qint32 top = pixelsToTwips(child->y());
+        qint32 childWidth = pixelsToTwips(child->width());
+        qint32 childHeight = pixelsToTwips(child->height());
         const int mode = modes_[index];
         if (mode & kMoveRight) {
             left = std::max(0, left_[index] + dW);
@@ -146,7 +142,7 @@ void CSizer::Resize() {
 void CSizer::restoreRegistered() {
     for (int index = 1; index <= count(); ++index) {
         QWidget* child = children_[index - 1];
-        if (child != nullptr && twips(child->x()) > kParkedLeft) {
+        if (child != nullptr && pixelsToTwips(child->x()) > kParkedLeft) {
             child->setGeometry(twipsRect(left_[index], top_[index], width_[index], height_[index]));
         }
     }

@@ -42,8 +42,9 @@ QString UpTimeText(qint64 seconds);
 QString RepointedRelayAddress(const QString& relayAddress, const QString& newIP);
 
 // Whether one of the update cycle's sequences of requests (the IP check with its re-points, the
-// grid's delete) or any single request of the program is running now. While a request runs the window waits in a local event loop in which timers
-// fire; a tick that arrives then must not start a second check.
+// grid's delete) or any single request of the program is running now. While a request runs the
+// window waits in a local event loop in which timers fire; a tick that arrives then must not start
+// a second check.
 bool requestInFlight();
 
 // Marks a request as running for its lifetime; guards nest.

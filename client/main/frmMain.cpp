@@ -45,7 +45,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connectHandlers();
     // Last, so that the icon's drawing (startDrawingArtwork) overlaps the building above.
     setWindowIcon(programIcon());
-    setTwipsGeometry(twipsLeft(), twipsTop(), 8895, 7065);
+    setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidthTwips, kDefaultHeightTwips);
 
     setMainWindowLink(this);
 }

@@ -51,6 +51,10 @@ class cSysTray;
 class frmMain : public QMainWindow, public MainWindowLink {
     Q_OBJECT
   public:
+    // The window's size when it opens, and the grid mode's smallest size, in twips.
+    static constexpr int kDefaultWidthTwips = 8895;
+    static constexpr int kDefaultHeightTwips = 7065;
+
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -156,7 +160,6 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void runIPCheck();
     void repointFreeHost();
     void retryPendingReAdds(const QString& newIP);
-    void loadPendingReAdds();
     void savePendingReAdds();
 
     // Grid helpers (frmMain_Grid.cpp).

@@ -21,9 +21,6 @@ namespace quillon {
 
 namespace {
 
-// The window's size when it opens and the grid mode's smallest size.
-constexpr int kDefaultWidth = 8895;
-constexpr int kDefaultHeight = 7065;
 // Gap between the top strip and the frame below it.
 constexpr int kGapBelowTop = 200;
 // What the window needs around a frame: title, menu bar and borders.
@@ -33,10 +30,6 @@ constexpr int kAdvancedFreeHeight = 2850;
 constexpr int kAdvancedDomainHeight = 1360;
 // The Done button's distance from the advanced frame's bottom in the free account's mode.
 constexpr int kDoneAboveBottom = 450;
-
-int twipsOf(int pixels) {
-    return pixelsToTwips(pixels);
-}
 
 void setTopTwips(QWidget* widget, int top) {
     widget->move(widget->x(), twipsToPixels(top));
@@ -77,7 +70,7 @@ void frmMain::ShowFrame(const QString& mode) {
         for (QFrame* frame : {frameCorvaneDomain_, frameGrid_, frameOtherDomain_, frameAdvanced_}) {
             frame->hide();
         }
-        const int topY = twipsOf(frmTop_->height()) + kGapBelowTop;
+        const int topY = pixelsToTwips(frmTop_->height()) + kGapBelowTop;
 
         if (mode != QLatin1String("Grid")) {
             leaveGridMode();
@@ -95,13 +88,13 @@ void frmMain::ShowFrame(const QString& mode) {
             showHeldFrame(frameAdvanced_, topY);
         } else if (mode == QLatin1String("AdvancedDomain")) {
             setHeightTwips(frameAdvanced_, kAdvancedDomainHeight);
-            setTopTwips(cmdOKAdvanced_->picture(), twipsOf(cboRefreshRate_->y()));
+            setTopTwips(cmdOKAdvanced_->picture(), pixelsToTwips(cboRefreshRate_->y()));
             showHeldFrame(frameAdvanced_, topY);
         }
 
         // The status frame stays right-aligned in the strip.
         frmIPStatus_->move(
-            twipsToPixels(twipsOf(frmTop_->width()) - twipsOf(frmIPStatus_->width())),
+            twipsToPixels(pixelsToTwips(frmTop_->width()) - pixelsToTwips(frmIPStatus_->width())),
             frmIPStatus_->y());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.ShowFrame()"), error);
@@ -121,7 +114,7 @@ void frmMain::leaveGridMode() {
         reg.setValue(QStringLiteral("MainHeight"), twipsHeight(), Registry::RegDword);
     }
     setWindowStateNumber(0);
-    setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidth, kDefaultHeight);
+    setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidthTwips, kDefaultHeightTwips);
     if (m_Sizer) {
         // At the sizer's initial size every control is back where it was registered, save the
         // 15 twips a pass takes off each stretched height. Giving that back here means the
@@ -136,11 +129,11 @@ void frmMain::showGridFrame(int topY) {
     frameCorvaneDomain_->hide();
     frameOtherDomain_->hide();
     setTopTwips(frameGrid_, topY);
-    setWidthTwips(frmTop_, twipsOf(frameGrid_->width()));
+    setWidthTwips(frmTop_, pixelsToTwips(frameGrid_->width()));
     if (!m_Sizer) {
         // Back from another mode: anchor the grid again and give the window back the
         // geometry and state it had in grid mode.
-        setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidth, kDefaultHeight);
+        setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidthTwips, kDefaultHeightTwips);
         m_Sizer = std::make_unique<CSizer>();
         m_Sizer->Create(this, twipsHeight(), twipsWidth());
         registerSizerControls();
@@ -165,13 +158,13 @@ void frmMain::showHeldFrame(QFrame* frame, int topY) {
     setTopTwips(frame, topY);
     frame->show();
     holdWindowAt(frame);
-    setWidthTwips(frmTop_, twipsOf(frame->width()));
+    setWidthTwips(frmTop_, pixelsToTwips(frame->width()));
 }
 
 // Sets the window to the size that shows the frame and nothing more.
 void frmMain::holdWindowAt(QFrame* frame) {
-    const int height = twipsOf(frame->height()) + twipsOf(frame->y()) + kExtraHeight;
-    const int width = twipsOf(frame->width()) + kExtraWidth;
+    const int height = pixelsToTwips(frame->height()) + pixelsToTwips(frame->y()) + kExtraHeight;
+    const int width = pixelsToTwips(frame->width()) + kExtraWidth;
     if (twipsHeight() != height || twipsWidth() != width) {
         const FlagGuard sizing(bSizing_);
         resize(twipsToPixels(width), twipsToPixels(height));

@@ -97,8 +97,8 @@ bool frmMain::Form_Load() {
         // The "Hand" pointer is set on every control that shows it (buttons, help images).
 
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        const int width = 8895;
-        const int height = 7065;
+        const int width = kDefaultWidthTwips;
+        const int height = kDefaultHeightTwips;
         setTwipsGeometry((pixelsToTwips(screen.width()) - width) / 2,
                          (pixelsToTwips(screen.height()) - height) / 2 - 500, width, height);
 
@@ -216,7 +216,7 @@ void frmMain::init() {
         user.bCorvaneOnly = false;
         mnuAddDomain_->setVisible(true);
         sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
-        loadPendingReAdds();
+        pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
         ShowFrame(QStringLiteral("Grid"));
         show();
         FillComboFromList(cboDomain_, user.sDomainList);

@@ -224,12 +224,6 @@ void frmMain::retryPendingReAdds(const QString& newIP) {
     }
 }
 
-void frmMain::loadPendingReAdds() {
-    Registry reg;
-    reg.setKey(userKey());
-    pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
-}
-
 void frmMain::savePendingReAdds() {
     Registry reg;
     reg.setKey(userKey());

@@ -16,6 +16,7 @@
 
 #include "RegText.h"
 #include "RegTool.h"
+#include "RegToolFixture.h"
 #include "Store.h"
 
 namespace hivekit::reg::test {
@@ -23,27 +24,8 @@ namespace {
 
 constexpr std::int32_t kHkcu = static_cast<std::int32_t>(0x80000001u);
 
-class RegFileFaultsTest : public ::testing::Test {
+class RegFileFaultsTest : public RegToolFixture {
   protected:
-    void SetUp() override {
-        char templ[] = "/tmp/hivekit-regf-XXXXXX";
-        ASSERT_NE(mkdtemp(templ), nullptr);
-        dir = templ;
-        setenv("HIVEKIT_STORE", (dir + "/registry.db").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("HIVEKIT_STORE");
-        std::filesystem::remove_all(dir);
-    }
-    int Run(std::vector<std::string> args, const std::string& input = "") {
-        std::ostringstream o;
-        std::ostringstream e;
-        std::istringstream i(input);
-        const int status = RunReg(args, o, e, i);
-        out = o.str();
-        err = e.str();
-        return status;
-    }
     // Writes a value straight into the store, past the tool's checks.
     void PutRaw(const std::string& key, const std::string& name, std::int32_t type,
                 const std::string& data) {
@@ -73,9 +55,6 @@ class RegFileFaultsTest : public ::testing::Test {
         std::ifstream in(path, std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
-    std::string dir;
-    std::string out;
-    std::string err;
 };
 
 TEST_F(RegFileFaultsTest, TextThatIsNotUtf8IsExportedExactlyAndCannotCarryLines) {

@@ -12,37 +12,13 @@
 #include "RegFile.h"
 #include "RegText.h"
 #include "RegTool.h"
+#include "RegToolFixture.h"
 #include "Store.h"
 
 namespace hivekit::reg::test {
 namespace {
 
-class RegToolTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char templ[] = "/tmp/hivekit-reg-XXXXXX";
-        ASSERT_NE(mkdtemp(templ), nullptr);
-        dir = templ;
-        setenv("HIVEKIT_STORE", (dir + "/registry.db").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("HIVEKIT_STORE");
-        std::filesystem::remove_all(dir);
-    }
-    // Runs one command; its standard output, error output and status.
-    int Run(std::vector<std::string> args, const std::string& input = "") {
-        std::ostringstream o;
-        std::ostringstream e;
-        std::istringstream i(input);
-        const int status = RunReg(args, o, e, i);
-        out = o.str();
-        err = e.str();
-        return status;
-    }
-    std::string dir;
-    std::string out;
-    std::string err;
-};
+using RegToolTest = RegToolFixture;
 
 TEST_F(RegToolTest, QueryPrintsTheKeyAndOneLinePerValue) {
     ASSERT_EQ(Run({"add", "HKLM\\SOFTWARE\\Corvane\\Init", "/v", "sUsername", "/d", "alice"}), 0)
