@@ -42,8 +42,11 @@ bool PendingReAdds::remove(const PendingRecord& record) {
 QString PendingReAdds::toText() const {
     QString text;
     for (const PendingRecord& r : records_) {
-        text += r.domain + kFieldSep + r.recordType + kFieldSep + r.name + kFieldSep + r.address +
-                kEntrySep;
+        text += r.domain + kFieldSep + r.recordType + kFieldSep + r.name + kFieldSep + r.address;
+        if (!r.autoIP) {
+            text += kFieldSep + QLatin1Char('0');
+        }
+        text += kEntrySep;
     }
     return text;
 }
@@ -52,15 +55,18 @@ PendingReAdds PendingReAdds::fromText(const QString& text) {
     PendingReAdds pending;
     for (const QString& entry : text.split(kEntrySep, Qt::SkipEmptyParts)) {
         const QStringList fields = entry.split(kFieldSep, Qt::KeepEmptyParts);
-        if (fields.size() != 4) {
+        if (fields.size() != 4 && !(fields.size() == 5 && fields[4] == QLatin1String("0"))) {
             continue;
         }
-        pending.add(PendingRecord{fields[0], fields[1], fields[2], fields[3]});
+        pending.add(PendingRecord{fields[0], fields[1], fields[2], fields[3], fields.size() == 4});
     }
     return pending;
 }
 
 QString PendingAddressFor(const PendingRecord& record, const QString& newIP) {
+    if (!record.autoIP) {
+        return record.address;
+    }
     if (record.recordType.toUpper() == QLatin1String("PORT RELAY")) {
         return RepointedRelayAddress(record.address, newIP);
     }

@@ -11,13 +11,17 @@ namespace quillon {
 // kept in the user key so that a restart does not lose it, and shown in the grid meanwhile.
 //
 // The stored text uses the record-list form, one entry per record, fields in their own case:
-//   domain ";;" type ";;" name ";;" address "~~"
-// where the address is the one the add should send (for a port relay, its relay address).
+//   domain ";;" type ";;" name ";;" address [";;0"] "~~"
+// where the address is the one the add should send (for a port relay, its relay address). A
+// record kept on automatic IP (the re-point's, and most of the editor's) has four fields and
+// follows the public address; a fifth field "0" marks a record put back by the editor without
+// AutoIP, which is added back at its own address and unmarked.
 struct PendingRecord {
     QString domain;
     QString recordType;
     QString name;
     QString address;
+    bool autoIP = true;
 
     bool operator==(const PendingRecord& other) const = default;
 };
@@ -44,9 +48,9 @@ class PendingReAdds {
     std::vector<PendingRecord> records_;
 };
 
-// The address a pending record's add should send now that the public address is `newIP`: for
-// a port relay the stored relay address with its host replaced (port and path kept), for any
-// other type `newIP` itself.
+// The address a pending record's add should send now that the public address is `newIP`: a
+// record without AutoIP keeps its own address; otherwise for a port relay the stored relay
+// address with its host replaced (port and path kept), for any other type `newIP` itself.
 QString PendingAddressFor(const PendingRecord& record, const QString& newIP);
 
 }  // namespace quillon

@@ -17,6 +17,7 @@
 #include "login/clsUser.h"
 #include "login/frmLogin.h"
 #include "main/CSizer.h"
+#include "main/EnterKey.h"
 #include "main/cSysTray.h"
 #include "platform/PageOpener.h"
 #include "platform/Twips.h"
@@ -73,8 +74,16 @@ void frmMain::connectHandlers() {
     connect(cmdAdvancedDomain_, &PictureButton::clicked, this, &frmMain::cmdAdvancedDomain_Click);
     connect(cmdAdvancedFree_, &PictureButton::clicked, this, &frmMain::cmdAdvancedFree_Click);
     connect(cmdOKAdvanced_, &PictureButton::clicked, this, &frmMain::cmdOKAdvanced_Click);
-    connect(cmdCancel_, &PictureButton::clicked, this,
-            [this] { ShowFrame(QStringLiteral("Grid")); });
+    connect(cmdServerIP_, &PictureButton::clicked, this, &frmMain::cmdServerIP_Click);
+    connect(cmdCancel_, &PictureButton::clicked, this, &frmMain::cmdCancel_Click);
+    connect(cboRecordType_, &QComboBox::currentIndexChanged, this,
+            [this] { cboRecordType_Click(); });
+    // The reaction is the user's: EditGrid sets the box to the record's state without it.
+    connect(chkDomainAutoIP_, &QCheckBox::clicked, this, &frmMain::chkDomainAutoIP_Click);
+    for (QWidget* box : {static_cast<QWidget*>(txtServerIP_), static_cast<QWidget*>(txtPort_),
+                         static_cast<QWidget*>(chkDomainAutoIP_)}) {
+        OnEnterKey(box, [this] { cmdServerIP_Click(); });
+    }
 
     connect(mnuLogout_, &QAction::triggered, this, [this] { close(); });
 

@@ -43,7 +43,7 @@ class cSysTray;
 //   frmMain_Grid.cpp        the record grid, its selection, sorting and the delete action
 //   frmMain_Layout.cpp      ShowFrame and Form_Resize
 //   frmMain_Tray.cpp        the tray icons and closing
-//   frmMain_Editor.cpp      the record editor's entry points
+//   frmMain_Editor.cpp      the record editor: Add, Edit, Update/Add and Cancel
 //   frmMain_FreePanel.cpp   the sub-domain panel and the advanced frame
 //
 // Everything runs on the user-interface thread. Service requests block their caller but keep
@@ -95,10 +95,19 @@ class frmMain : public QMainWindow, public MainWindowLink {
     int sortOrder() const { return sortOrder_; }
     bool isSorted() const { return sorted_; }
 
-    // --- record editor and free panel (their full behaviour comes with the editor) -------
+    // --- record editor ---------------------------------------------------------------------
     void cmdAddGrid_Click();
     void cmdEditGrid_Click();
     void EditGrid();
+    // Update/Add: validates, then changes the record (delete the old, add the new).
+    void cmdServerIP_Click();
+    void cmdCancel_Click();
+    void cboRecordType_Click();
+    void chkDomainAutoIP_Click();
+    // Checks the editor's boxes, showing the first problem; may rewrite txtServerIP and txtCName.
+    bool ValidateDomainRecord();
+
+    // --- free panel and advanced frame ---------------------------------------------------
     void cmdAdvancedDomain_Click();
     void cmdAdvancedFree_Click();
     void cmdOKAdvanced_Click();
@@ -164,6 +173,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
 
     // Grid helpers (frmMain_Grid.cpp).
     void applySort();
+
+    // Editor helpers (frmMain_Editor.cpp).
+    void putBackEditedRecord(const GridRecord& old, const QString& address);
 
     // Layout helpers (frmMain_Layout.cpp).
     void leaveGridMode();
@@ -278,6 +290,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     QString cachedAutoIPs_;
     QString cachedPending_;
     bool bDeleteBusy_ = false;
+    bool bServerIPBusy_ = false;
+    // The opened record's address as the service holds it (a port relay's with its port), which
+    // the delete of Update/Add must name.
+    QString editedAddress_;
     // Set while LoadFreeUserInfo restores the alias boxes: their handlers then send nothing.
     bool bLoadingFreeUser = false;
 

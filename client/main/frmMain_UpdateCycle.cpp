@@ -189,9 +189,9 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
     }
 }
 
-// Adds back the records that a re-point removed but could not add, each at the address that
-// fits the current one, with its AutoIP mark. A record that the service's list already holds at
-// that address (its add went through but the reply was lost) needs no request.
+// Adds back the records that a re-point or an edit removed but could not add, each at the
+// address that fits the current one, with its AutoIP mark. A record that the service's list already
+// holds at that address (its add went through but the reply was lost) needs no request.
 void frmMain::retryPendingReAdds(const QString& newIP) {
     if (pending_.isEmpty()) {
         return;
@@ -206,13 +206,14 @@ void frmMain::retryPendingReAdds(const QString& newIP) {
         const bool alreadyThere =
             (QStringLiteral("~~") + objUser().sDomainUserRecords + QStringLiteral("~~"))
                 .contains(QStringLiteral("~~") + entry + QStringLiteral("~~"), Qt::CaseInsensitive);
+        const int track = record.autoIP ? 1 : 0;
         if (alreadyThere) {
             UpdateAutoIPEntry(record.domain, record.name, kRecordAdd, record.recordType, address,
-                              1);
+                              track);
         } else {
             QString name = record.name;
             if (!DNSTickler(record.domain, name, kRecordAdd, record.recordType, address, false,
-                            1)) {
+                            track)) {
                 continue;
             }
         }

@@ -28,6 +28,14 @@ TEST(PendingReAdds, StoredTextAndTheAddressOfARetry) {
     EXPECT_EQ(PendingAddressFor(pending.records()[1], "9.9.9.9"),
               QStringLiteral("http://9.9.9.9:8080/cam"));
 
+    // A record put back without AutoIP keeps its own address across a restart.
+    const PendingReAdds unmarked =
+        PendingReAdds::fromText("c.example;;PORT RELAY;;x;;http://h:81/x;;0~~d;;A;;@;;1;;1~~");
+    ASSERT_EQ(unmarked.records().size(), 1u);  // a fifth field other than "0" is no entry
+    EXPECT_FALSE(unmarked.records()[0].autoIP);
+    EXPECT_EQ(PendingAddressFor(unmarked.records()[0], "9.9.9.9"), QStringLiteral("http://h:81/x"));
+    EXPECT_EQ(unmarked.toText(), QStringLiteral("c.example;;PORT RELAY;;x;;http://h:81/x;;0~~"));
+
     EXPECT_TRUE(pending.remove({"b.example", "port relay", "CAM", QString()}));
     EXPECT_FALSE(pending.remove({"b.example", "port relay", "CAM", QString()}));
     EXPECT_EQ(pending.records().size(), 1u);

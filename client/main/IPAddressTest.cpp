@@ -1,0 +1,43 @@
+#include "main/IPAddressTest.h"
+
+#include <QList>
+#include <QStringView>
+
+namespace quillon {
+
+namespace {
+
+// Digits only: a blank inside an address would be sent to the service as part of the address.
+bool isOctet(QStringView part) {
+    if (part.isEmpty()) {
+        return false;
+    }
+    int value = 0;
+    for (const QChar c : part) {
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > 255) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsValidIPAddress(const QString& text) {
+    const QList<QStringView> parts = QStringView(text).split(u'.');
+    if (parts.size() != 4) {
+        return false;
+    }
+    for (const QStringView part : parts) {
+        if (!isOctet(part)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace quillon
