@@ -271,8 +271,9 @@ void frmMain::buildEditorFrame(QWidget* central) {
     txtPort_ = textBox(f, "txtPort", 5520, 1440, 735, 375);
     lblPort_->hide();
     txtPort_->hide();
+    // Wide enough for its caption in the desktop's font; nothing stands to its right.
     chkDomainAutoIP_ = checkBox(f, "chkDomainAutoIP", QStringLiteral("Automatic IP Resolution"),
-                                5520, 100, 2055, 375);
+                                5520, 100, 2895, 375);
     cmdServerIP_ = button(f, "cmdServerIP", "Label5", QStringLiteral("Update/Add"), 5520, 550);
     cmdCancel_ = button(f, "cmdCancel", "Label6", QStringLiteral("Cancel"), 5520, 960);
     imgHelpDomainEditor_ = helpImage(f, "imgHelpDomain", 7560, 720);
