@@ -7,6 +7,7 @@
 #include "Replies.h"
 #include "SimControl.h"
 #include "Store.h"
+#include "platform/ServiceDefaultAddress.h"
 
 namespace corvane_sim {
 
@@ -132,6 +133,14 @@ std::optional<std::string> ownershipProblem(const Account& account, const DnsRec
                : std::optional<std::string>("Host name is not owned by this account.");
 }
 
+// The host of a sub-domain account is never left without an address: removing its A record
+// parks it at the service's default address, and removing the parking record (as the client
+// does right after a login, before it points the host) takes the host out of the zone.
+bool isSubDomainHost(const Account& account, const DnsRecord& record, bool advanced) {
+    return !advanced && !account.subDomain.empty() && equalsNoCase(record.type, "A") &&
+           equalsNoCase(record.name, account.username);
+}
+
 std::string answerUpdate(const Query& query, RequestContext& context, bool advanced) {
     const auto account = authenticate(context, query);
     if (!account) {
@@ -168,6 +177,11 @@ std::string answerUpdate(const Query& query, RequestContext& context, bool advan
         }
         if (context.store.putRecord(account->username, record) == Store::PutResult::OwnedByOther) {
             return errorReply("Record belongs to another account.");
+        }
+    } else if (isSubDomainHost(*account, record, advanced)) {
+        if (!context.store.deleteOrPark(account->username, record,
+                                        quillon::kServiceDefaultAddress)) {
+            return errorReply("Record not found.");
         }
     } else if (!context.store.deleteRecord(account->username, record)) {
         return errorReply("Record not found.");

@@ -183,6 +183,37 @@ bool Store::deleteRecord(const std::string& username, const DnsRecord& record) {
     return sqlite3_changes(db_) > 0;
 }
 
+bool Store::deleteOrPark(const std::string& username, const DnsRecord& record,
+                         const std::string& parkingAddress) {
+    std::lock_guard lock(mutex_);
+    exec("BEGIN IMMEDIATE");
+    try {
+        Statement find(db_,
+                       "SELECT address FROM records WHERE username = ?1 AND domain = ?2 AND "
+                       "type = ?3 AND name = ?4");
+        find.bind(1, username).bind(2, record.domain).bind(3, record.type).bind(4, record.name);
+        if (!find.step()) {
+            exec("ROLLBACK");
+            return false;
+        }
+        const bool parked = find.text(0) == parkingAddress;
+        Statement change(db_, parked ? "DELETE FROM records WHERE username = ?1 AND domain = ?2 "
+                                       "AND type = ?3 AND name = ?4"
+                                     : "UPDATE records SET address = ?5 WHERE username = ?1 AND "
+                                       "domain = ?2 AND type = ?3 AND name = ?4");
+        change.bind(1, username).bind(2, record.domain).bind(3, record.type).bind(4, record.name);
+        if (!parked) {
+            change.bind(5, parkingAddress);
+        }
+        change.step();
+        exec("COMMIT");
+        return true;
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 bool Store::addAccountIfAbsent(const Account& account, const std::vector<DnsRecord>& records) {
     std::lock_guard lock(mutex_);
     exec("BEGIN IMMEDIATE");

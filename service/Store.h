@@ -56,6 +56,12 @@ class Store {
     // Removes the account's record with that domain, type and name; false when there is none.
     bool deleteRecord(const std::string& username, const DnsRecord& record);
 
+    // As deleteRecord for a record that the service keeps parked: a record pointing anywhere but
+    // `parkingAddress` is pointed there instead of removed; the parking record itself is
+    // removed. False when there is no record of that domain, type and name.
+    bool deleteOrPark(const std::string& username, const DnsRecord& record,
+                      const std::string& parkingAddress);
+
     // Creates the account with its records when no account of that name exists; returns
     // whether it was created. Used by the demo seed, so seeding twice adds nothing.
     bool addAccountIfAbsent(const Account& account, const std::vector<DnsRecord>& records);

@@ -86,6 +86,7 @@ void frmMain::connectHandlers() {
     }
 
     connect(mnuLogout_, &QAction::triggered, this, [this] { close(); });
+    connectFreePanelHandlers();
 
     // Until the tray's menu is in place, any click on the tray icon brings the window back.
     for (cSysTray* tray : {cSysTrayOn_, cSysTrayOff_}) {

@@ -44,7 +44,8 @@ class cSysTray;
 //   frmMain_Layout.cpp      ShowFrame and Form_Resize
 //   frmMain_Tray.cpp        the tray icons and closing
 //   frmMain_Editor.cpp      the record editor: Add, Edit, Update/Add and Cancel
-//   frmMain_FreePanel.cpp   the sub-domain panel and the advanced frame
+//   frmMain_FreePanel.cpp   the sub-domain panel: its set-up after login and Update/Add
+//   frmMain_Advanced.cpp    the advanced frame: SSL, the MX and alias boxes, Done
 //
 // Everything runs on the user-interface thread. Service requests block their caller but keep
 // the window painting; the update timer's tick skips its check while a request is in flight.
@@ -107,10 +108,31 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // Checks the editor's boxes, showing the first problem; may rewrite txtServerIP and txtCName.
     bool ValidateDomainRecord();
 
-    // --- free panel and advanced frame ---------------------------------------------------
+    // --- sub-domain panel (frmMain_FreePanel.cpp) ----------------------------------------
+    // The panel's address check: false, after its message, when txtCorvaneIP is empty or not
+    // an IP address.
+    bool CheckCorvaneIP();
+    // Update/Add: points the free host at the typed address.
+    void cmdCorvaneSetIP_Click();
+    // A user's click on the AutoIP box.
+    void chkAutoIP_Click();
+
+    // --- advanced frame (frmMain_Advanced.cpp) -------------------------------------------
     void cmdAdvancedDomain_Click();
     void cmdAdvancedFree_Click();
     void cmdOKAdvanced_Click();
+    void chkSSL_Click();
+    void chkMX_Click();
+    void chkFTP_Click();
+    void chkWWW_Click();
+    void chkIRC_Click();
+    void chkTelnet_Click();
+    void chkPCAW_Click();
+    void chkVNC_Click();
+    void chkMail_Click();
+    // Creates (box checked) or removes (box cleared) the alias `word` of the free host; a
+    // failed creation clears the box again.
+    void SetServiceAlias(QCheckBox* box, const QString& word);
 
     // --- layout --------------------------------------------------------------------------
     // mode: "Grid", "Domain", "Corvane", "AdvancedFree" or "AdvancedDomain".
@@ -159,6 +181,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void buildTimers();
     void buildTray();
     void connectHandlers();
+    // The sub-domain panel's and the advanced frame's handlers (frmMain_Advanced.cpp).
+    void connectFreePanelHandlers();
+    // An alias box's click: guarded by the loading flag and the box's own busy flag.
+    void aliasBoxClicked(QCheckBox* box, const char* word, bool& busy);
 
     // Start-up helpers (frmMain_Startup.cpp).
     void runLogin();
@@ -296,6 +322,22 @@ class frmMain : public QMainWindow, public MainWindowLink {
     QString editedAddress_;
     // Set while LoadFreeUserInfo restores the alias boxes: their handlers then send nothing.
     bool bLoadingFreeUser = false;
+    // Busy flags of the panel's Update/Add and of the MX and alias boxes: a handler whose flag
+    // is set does nothing, so that a handler run again while its own request is under way (the
+    // request's local event loop, or code that sets the box and calls the handler) starts no
+    // second request.
+    bool bCorvaneSetIPBusy = false;
+    bool bMXBusy = false;
+    bool bFTPBusy = false;
+    bool bWWWBusy = false;
+    bool bIRCBusy = false;
+    bool bTelnetBusy = false;
+    bool bPCAWBusy = false;
+    bool bVNCBusy = false;
+    bool bMailBusy = false;
+    // The AutoIP box's state ("0" or "1") that Update/Add last dealt with; empty until the
+    // first Update/Add after a login.
+    QString sAutoIPDealtWith;
 
     int columnTwips_[5] = {};
 

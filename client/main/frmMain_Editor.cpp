@@ -7,6 +7,7 @@
 
 #include "diagnostics/ErrorReport.h"
 #include "login/clsUser.h"
+#include "main/BusyFlag.h"
 #include "main/RecordValidation.h"
 #include "main/UpdateCycle.h"
 #include "main/frmMain.h"
@@ -167,11 +168,7 @@ void frmMain::cmdServerIP_Click() {
     if (bServerIPBusy_) {
         return;
     }
-    bServerIPBusy_ = true;
-    struct ClearBusy {
-        bool& flag;
-        ~ClearBusy() { flag = false; }
-    } clearBusy{bServerIPBusy_};
+    const BusyFlag busy(bServerIPBusy_);
 
     try {
         if (!ValidateDomainRecord()) {

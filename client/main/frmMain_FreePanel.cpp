@@ -4,20 +4,33 @@
 
 #include "diagnostics/ErrorReport.h"
 #include "login/clsUser.h"
+#include "main/BusyFlag.h"
+#include "main/IPAddressTest.h"
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
+#include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 
-// The free account's sub-domain panel and the advanced frame. Update/Add of the panel, the
-// alias and MX boxes' requests and the SSL box's handler come with the editor.
+// The free account's sub-domain panel: its set-up after the login, the address check and
+// Update/Add, and the AutoIP box.
 
 namespace quillon {
+
+namespace {
+
+QString checkText(const QCheckBox* box) {
+    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+}  // namespace
 
 void frmMain::LoadFreeUserInfo() {
     try {
         clsUser& user = objUser();
         user.sDomain = user.sSubDomain;
+        // The first Update/Add of this login counts as a transaction whatever the AutoIP box says.
+        sAutoIPDealtWith.clear();
         Registry reg;
         reg.setKey(userKey());
 
@@ -56,24 +69,52 @@ void frmMain::LoadFreeUserInfo() {
     }
 }
 
-void frmMain::cmdAdvancedFree_Click() {
-    const QString host = lblDomain_->text();
-    const std::pair<const char*, QCheckBox*> aliases[] = {
-        {"ftp.", chkFTP_},   {"www.", chkWWW_}, {"irc.", chkIRC_},   {"telnet.", chkTelnet_},
-        {"pcaw.", chkPCAW_}, {"vnc.", chkVNC_}, {"mail.", chkMail_},
-    };
-    for (const auto& [prefix, box] : aliases) {
-        box->setText(QLatin1String(prefix) + host);
+bool frmMain::CheckCorvaneIP() {
+    const QString address = txtCorvaneIP_->text();
+    if (address.trimmed().isEmpty()) {
+        MsgBox(QStringLiteral("IP Address must be filled in"), MsgButtons::OK,
+               QStringLiteral("Corvane"));
+        return false;
     }
-    ShowFrame(QStringLiteral("AdvancedFree"));
+    if (!IsValidIPAddress(address)) {
+        MsgBox(QStringLiteral("Invalid IP address"), MsgButtons::OK, QStringLiteral("Corvane"));
+        return false;
+    }
+    return true;
 }
 
-void frmMain::cmdAdvancedDomain_Click() {
-    ShowFrame(QStringLiteral("AdvancedDomain"));
+void frmMain::cmdCorvaneSetIP_Click() {
+    if (bCorvaneSetIPBusy) {
+        return;
+    }
+    BusyFlag busy(bCorvaneSetIPBusy);
+    if (!CheckCorvaneIP()) {
+        return;
+    }
+    clsUser& user = objUser();
+    // The add re-points the host; no removal goes first. On success the request layer keeps
+    // the sent address in sIPAddress.
+    QString name = user.sUsername;
+    DNSTickler(user.sDomain, name, QStringLiteral("RECORDADD"), user.sRecordType,
+               txtCorvaneIP_->text(), true, chkAutoIP_->isChecked() ? 1 : 0);
+
+    if (user.sIPAddress != lblIPAddress_->text()) {
+        countTransaction();
+        lblIPAddress_->setText(user.sIPAddress);
+        sAutoIPDealtWith = checkText(chkAutoIP_);
+    }
+    if (sAutoIPDealtWith != checkText(chkAutoIP_)) {
+        countTransaction();
+        sAutoIPDealtWith = checkText(chkAutoIP_);
+    }
 }
 
-void frmMain::cmdOKAdvanced_Click() {
-    ShowFrame(objUser().bCorvaneOnly ? QStringLiteral("Corvane") : QStringLiteral("Grid"));
+void frmMain::chkAutoIP_Click() {
+    // Ticking the box takes the current public address; clearing it changes nothing until the
+    // next Update/Add.
+    if (chkAutoIP_->isChecked()) {
+        txtCorvaneIP_->setText(lblIPAddress_->text());
+    }
 }
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 
 #include "diagnostics/ErrorReport.h"
 #include "login/clsUser.h"
+#include "main/BusyFlag.h"
 #include "main/GridItem.h"
 #include "main/GridRows.h"
 #include "main/UpdateCycle.h"
@@ -160,12 +161,8 @@ void frmMain::cmdDeleteGrid_Click() {
         if (bDeleteBusy_) {
             return;
         }
-        bDeleteBusy_ = true;
         // The flag is cleared on every way out, an error report included.
-        struct ClearBusy {
-            bool& flag;
-            ~ClearBusy() { flag = false; }
-        } clearBusy{bDeleteBusy_};
+        const BusyFlag busy(bDeleteBusy_);
 
         // The question's loop runs timers, and a check may have rebuilt the rows: read the
         // selection again.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/ServiceDefaultAddress.h"
+
 namespace quillon {
 
 // Where the client sends requests and which pages it opens. The constants lie under the
@@ -18,9 +20,7 @@ struct Endpoints {
 inline constexpr const char* kDefaultUpdateHost = "update.corvane.example";
 inline constexpr const char* kDefaultSecureHost = "secure.corvane.example";
 inline constexpr const char* kDefaultWebSite = "http://www.corvane.example";
-// The address the service gives a free account's host before the client points it anywhere
-// (a documentation address); the client removes that default record after a login.
-inline constexpr const char* kServiceDefaultAddress = "198.51.100.1";
+// The service's fixed default address, kServiceDefaultAddress, is in ServiceDefaultAddress.h.
 
 // The endpoints in force for this run; starts with the constants above.
 Endpoints& endpoints();

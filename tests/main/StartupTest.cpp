@@ -13,6 +13,7 @@
 #include "login/LoginReply.h"
 #include "login/ProgramFlags.h"
 #include "login/clsUser.h"
+#include "platform/ServiceDefaultAddress.h"
 #include "platform/Twips.h"
 #include "protocol/basDNS.h"
 
@@ -199,8 +200,10 @@ TEST_F(StartupTest, FreeAccountStartsInItsPanelAndItsSaveRemovesTheHost) {
     ASSERT_EQ(ticklerRequests().size(), 1);
     EXPECT_TRUE(ticklerRequests()[0].contains(QStringLiteral("&DNSCommand=RECORDDELETE")));
     EXPECT_TRUE(ticklerRequests()[0].contains(QStringLiteral("&IPAddress=") + address));
-    EXPECT_FALSE(serviceRecords(QStringLiteral("free"), QStringLiteral("free"))
-                     .contains(QStringLiteral(";;A;;free;;")));
+    // The service parks the removed host at its default address.
+    EXPECT_EQ(
+        serviceRecords(QStringLiteral("free"), QStringLiteral("free")),
+        QStringLiteral("free.corvane.example;;A;;free;;") + QLatin1String(kServiceDefaultAddress));
     const QString free = QStringLiteral("free");
     EXPECT_EQ(userValue(free, QStringLiteral("bWWW")), QStringLiteral("1"));
     EXPECT_EQ(userValue(free, QStringLiteral("bMX")), QStringLiteral("0"));

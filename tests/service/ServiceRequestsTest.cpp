@@ -247,6 +247,21 @@ TEST_F(SimRequests, FreeAccountOwnsItsHostAndItsAliasesOnly) {
                                   "demo-lab.example", "RECORDADD", "CNAME", "x")));
 }
 
+TEST_F(SimRequests, ARemovedFreeHostIsParkedAtTheServiceDefaultAddress) {
+    // Removing the host's record parks the host at the default address.
+    ASSERT_TRUE(succeeded(tickle("DNSTickler", "free", "free", "free", "free.corvane.example",
+                                 "RECORDDELETE", "A", "192.0.2.20")));
+    EXPECT_EQ(records("free"), "free.corvane.example;;A;;free;;198.51.100.1");
+    // Removing the parking record, as the client does after its login, leaves no host record.
+    ASSERT_TRUE(succeeded(tickle("DNSTickler", "free", "free", "free", "free.corvane.example",
+                                 "RECORDDELETE", "A", "198.51.100.1")));
+    EXPECT_EQ(records("free"), "");
+    EXPECT_EQ(field(tickle("DNSTickler", "free", "free", "free", "free.corvane.example",
+                           "RECORDDELETE", "A", "198.51.100.1"),
+                    "Error:"),
+              "Record not found.");
+}
+
 TEST_F(SimRequests, SeedingTwiceAddsNothingAndKeepsChanges) {
     ASSERT_TRUE(succeeded(tickle("DNSTickler", "demo", "demo", "www", "demo-home.example",
                                  "RECORDDELETE", "A", "192.0.2.10")));
