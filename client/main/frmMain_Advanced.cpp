@@ -77,6 +77,7 @@ void frmMain::cmdAdvancedFree_Click() {
     };
     for (const auto& [prefix, box] : aliases) {
         box->setText(QLatin1String(prefix) + host);
+        box->setToolTip(box->text());
     }
     ShowFrame(QStringLiteral("AdvancedFree"));
 }

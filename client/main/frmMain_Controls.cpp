@@ -290,14 +290,16 @@ void frmMain::buildAdvancedFrame(QWidget* central) {
     cboPorts_ = comboBox(f, "cboPorts", 2880, 480, 1575, 315);
     label(f, "Label17", QStringLiteral("Refresh Rate (seconds):"), 240, 870, 2520, 255);
     cboRefreshRate_ = comboBox(f, "cboRefreshRate", 2880, 840, 1575, 315);
-    chkMX_ = checkBox(f, "chkMX", QStringLiteral("Add MX Record"), 240, 1440, 2895, 300);
-    chkFTP_ = checkBox(f, "chkFTP", QString(), 240, 1680, 2895, 300);
-    chkMail_ = checkBox(f, "chkMail", QString(), 240, 1920, 2895, 300);
-    chkTelnet_ = checkBox(f, "chkTelnet", QString(), 240, 2160, 2895, 300);
-    chkVNC_ = checkBox(f, "chkVNC", QString(), 240, 2400, 2895, 300);
-    chkWWW_ = checkBox(f, "chkWWW", QString(), 3240, 1440, 5175, 300);
-    chkIRC_ = checkBox(f, "chkIRC", QString(), 3240, 1680, 5175, 300);
-    chkPCAW_ = checkBox(f, "chkPCAW", QString(), 3240, 1920, 5175, 300);
+    // The alias captions hold the whole host name: both columns are as wide as the frame
+    // allows, and each box shows its caption as a tool tip should it still be cut off.
+    chkMX_ = checkBox(f, "chkMX", QStringLiteral("Add MX Record"), 240, 1440, 3300, 300);
+    chkFTP_ = checkBox(f, "chkFTP", QString(), 240, 1680, 3300, 300);
+    chkMail_ = checkBox(f, "chkMail", QString(), 240, 1920, 3300, 300);
+    chkTelnet_ = checkBox(f, "chkTelnet", QString(), 240, 2160, 3300, 300);
+    chkVNC_ = checkBox(f, "chkVNC", QString(), 240, 2400, 3300, 300);
+    chkWWW_ = checkBox(f, "chkWWW", QString(), 3600, 1440, 4815, 300);
+    chkIRC_ = checkBox(f, "chkIRC", QString(), 3600, 1680, 4815, 300);
+    chkPCAW_ = checkBox(f, "chkPCAW", QString(), 3600, 1920, 4815, 300);
     cmdOKAdvanced_ = button(f, "cmdOKAdvanced", "Label18", QStringLiteral("Done"), 5760, 1920);
     imgHelpDomainAdvanced_ = helpImage(f, "imgHelpDomain", 7560, 480);
     frameAdvanced_->hide();

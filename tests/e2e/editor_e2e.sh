@@ -61,4 +61,29 @@ has demo "demo-lab.example;;A;;bench;;192.0.2.11" || fail "another record went: 
 answer
 menu_exit "$main"
 wait_exit
-echo "PASSED: demo added an A record, turned it into a port relay on port 8081 and deleted it"
+
+# As free: the panel's address, then the www alias on and off from the advanced frame.
+setting "$init" Username free
+setting "$init" Password free
+start_quillon
+main=$(main_window)
+[ -n "$main" ] || fail "the main window did not appear for free"
+field 192 184 10.9.8.7
+xdotool key Return
+wait_for 10 has free "free.corvane.example;;A;;free;;10.9.8.7" || fail "the host was not pointed: $(records free free)"
+answer
+at 421 200
+at 255 237
+wait_for 10 has free "CNAME;;WWW.free;;free.free.corvane.example" || fail "the www alias was not added: $(records free free)"
+answer
+at 255 237
+wait_for 10 bash -c "! [[ \"\$(curl -s --noproxy '*' 'http://$hostport/dnslogin3.asp?fxn=login&usr=free&pwd=free')\" == *WWW.free* ]]" ||
+  fail "the www alias was not removed: $(records free free)"
+answer
+# Closing removes the host's record: the service parks the host at its default address.
+menu_exit "$main"
+wait_exit
+wait_for 10 has free "free.corvane.example;;A;;free;;198.51.100.1" || fail "the host was not removed at close: $(records free free)"
+[ "$(stored 'HKLM\SOFTWARE\Corvane\free' IPAddress)" = 10.9.8.7 ] || fail "the host's address was not saved"
+echo "PASSED: demo added an A record, turned it into a port relay on port 8081 and deleted it;" \
+  "free pointed its host at 10.9.8.7, added and removed the www alias, and closing removed the host"
