@@ -66,6 +66,8 @@ void frmMain::cmdAddGrid_Click() {
         txtPort_->clear();
         chkDomainAutoIP_->setChecked(false);
         ShowFrame(QStringLiteral("Domain"));
+        // The grid that had the keyboard is hidden now: typing goes on in the editor.
+        cboDomain_->setFocus();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.cmdAddGrid_Click()"), error);
     }
@@ -120,6 +122,7 @@ void frmMain::EditGrid() {
         txtCName_->setText(GridRecord_.Name);
         chkDomainAutoIP_->setChecked(GridRecord_.AutoIP);
         ShowFrame(QStringLiteral("Domain"));
+        txtServerIP_->setFocus();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.EditGrid()"), error);
     }
