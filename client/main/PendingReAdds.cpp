@@ -29,6 +29,12 @@ void PendingReAdds::add(const PendingRecord& record) {
     }
 }
 
+const PendingRecord* PendingReAdds::find(const PendingRecord& record) const {
+    const auto found = std::find_if(records_.begin(), records_.end(),
+                                    [&](const PendingRecord& r) { return sameRecord(r, record); });
+    return found == records_.end() ? nullptr : &*found;
+}
+
 bool PendingReAdds::remove(const PendingRecord& record) {
     const auto found = std::find_if(records_.begin(), records_.end(),
                                     [&](const PendingRecord& r) { return sameRecord(r, record); });

@@ -33,6 +33,8 @@ class PendingReAdds {
     void add(const PendingRecord& record);
     // Removes the entry of that domain, type and name; true when one was there.
     bool remove(const PendingRecord& record);
+    // The entry of that domain, type and name, or null.
+    const PendingRecord* find(const PendingRecord& record) const;
     void clear() { records_.clear(); }
     bool isEmpty() const { return records_.empty(); }
     const std::vector<PendingRecord>& records() const { return records_; }

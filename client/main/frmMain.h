@@ -315,11 +315,18 @@ class frmMain : public QMainWindow, public MainWindowLink {
     QString cachedRecords_;
     QString cachedAutoIPs_;
     QString cachedPending_;
+    // The last rebuild stopped at a broken entry: the grid lacks the records after it.
+    bool gridRebuildFailed_ = false;
+    // init read the stored AutoIP list; until it has, the list in memory is not the user's.
+    bool autoIPsLoaded_ = false;
     bool bDeleteBusy_ = false;
     bool bServerIPBusy_ = false;
     // The opened record's address as the service holds it (a port relay's with its port), which
     // the delete of Update/Add must name.
     QString editedAddress_;
+    // The opened record waits to be added back: it is not on the service, so Update/Add sends
+    // no delete for it.
+    bool editingPending_ = false;
     // Set while LoadFreeUserInfo restores the alias boxes: their handlers then send nothing.
     bool bLoadingFreeUser = false;
     // Busy flags of the panel's Update/Add and of the MX and alias boxes: a handler whose flag

@@ -6,6 +6,8 @@
 #include "login/clsUser.h"
 #include "main/BusyFlag.h"
 #include "main/EnterKey.h"
+#include "main/KeepAccountAddress.h"
+#include "main/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
@@ -21,20 +23,6 @@ namespace {
 const QString kCorvane = QStringLiteral("Corvane");
 const QString kRecordAdd = QStringLiteral("RECORDADD");
 const QString kRecordDelete = QStringLiteral("RECORDDELETE");
-
-// A successful request stores the address it sent as the account's address. The MX record and
-// the aliases point at the host name, not at an address: the account keeps the host's address,
-// which the update cycle compares with the public one and the settings save at close.
-class KeepAccountAddress {
-  public:
-    KeepAccountAddress() : saved_(objUser().sIPAddress) {}
-    ~KeepAccountAddress() { objUser().sIPAddress = saved_; }
-    KeepAccountAddress(const KeepAccountAddress&) = delete;
-    KeepAccountAddress& operator=(const KeepAccountAddress&) = delete;
-
-  private:
-    QString saved_;
-};
 
 }  // namespace
 
@@ -110,6 +98,9 @@ void frmMain::chkMX_Click() {
         return;
     }
     BusyFlag busy(bMXBusy);
+    // The confirmation's loop runs timers: no check may run while the account holds the host
+    // name as its address.
+    const RequestInFlightGuard inFlight;
     KeepAccountAddress keep;
     clsUser& user = objUser();
     QString name = user.sUsername;
@@ -126,6 +117,7 @@ void frmMain::chkMX_Click() {
 }
 
 void frmMain::SetServiceAlias(QCheckBox* box, const QString& word) {
+    const RequestInFlightGuard inFlight;
     KeepAccountAddress keep;
     const QString& domain = objUser().sDomain;
     QString name = word;

@@ -8,6 +8,7 @@
 #include "diagnostics/ErrorReport.h"
 #include "login/clsUser.h"
 #include "main/BusyFlag.h"
+#include "main/GridRows.h"
 #include "main/RecordValidation.h"
 #include "main/UpdateCycle.h"
 #include "main/frmMain.h"
@@ -50,6 +51,7 @@ void frmMain::cmdAddGrid_Click() {
     try {
         GridRecord_.clear();
         editedAddress_.clear();
+        editingPending_ = false;
         const clsUser& user = objUser();
         {
             const QSignalBlocker blockTypeReaction(cboRecordType_);
@@ -98,6 +100,17 @@ void frmMain::EditGrid() {
             return;
         }
         editedAddress_ = GridRecord_.ServerAddress;
+        // A pending row shows "Pending" where the mark would be: its mark is the pending entry's.
+        editingPending_ =
+            selected.first()->data(0, Qt::UserRole).toString().startsWith(kPendingMark);
+        if (editingPending_) {
+            const PendingRecord* waiting = pending_.find(
+                PendingRecord{GridRecord_.Domain,
+                              GridRecord_.RecordType,
+                              GridRecord_.Name.isEmpty() ? QStringLiteral("@") : GridRecord_.Name,
+                              {}});
+            GridRecord_.AutoIP = waiting != nullptr && waiting->autoIP;
+        }
 
         {
             const QSignalBlocker blockTypeReaction(cboRecordType_);
@@ -190,7 +203,7 @@ void frmMain::cmdServerIP_Click() {
         // records between the delete and the add.
         RequestInFlightGuard inFlight;
         bool deleted = false;
-        if (existing && changed) {
+        if (existing && changed && !editingPending_) {
             QString oldName = old.Name;
             deleted = DNSTickler(old.Domain, oldName, QStringLiteral("RECORDDELETE"),
                                  old.RecordType, editedAddress_, false, old.AutoIP ? 1 : 0);

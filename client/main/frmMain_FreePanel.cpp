@@ -6,6 +6,8 @@
 #include "login/clsUser.h"
 #include "main/BusyFlag.h"
 #include "main/IPAddressTest.h"
+#include "main/KeepAccountAddress.h"
+#include "main/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
 #include "platform/MessageBox.h"
@@ -57,8 +59,11 @@ void frmMain::LoadFreeUserInfo() {
         user.sRecordType = QStringLiteral("A");
 
         QString name = user.sUsername;
-        DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
-                   QLatin1String(kServiceDefaultAddress), false, 0);
+        {
+            const KeepAccountAddress keep;
+            DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
+                       QLatin1String(kServiceDefaultAddress), false, 0);
+        }
         name = user.sUsername;
         DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDADD"), user.sRecordType,
                    txtCorvaneIP_->text(), false, chkAutoIP_->isChecked() ? 1 : 0);
@@ -91,6 +96,8 @@ void frmMain::cmdCorvaneSetIP_Click() {
     if (!CheckCorvaneIP()) {
         return;
     }
+    // The result message's loop runs timers: the host is not re-pointed meanwhile.
+    const RequestInFlightGuard inFlight;
     clsUser& user = objUser();
     // The add re-points the host; no removal goes first. On success the request layer keeps
     // the sent address in sIPAddress.

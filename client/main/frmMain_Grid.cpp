@@ -52,6 +52,7 @@ void frmMain::FillDomainUserGrid() {
         Label20_->setText(QStringLiteral("*Last IP Check:"));
 
         const GridRows grid = BuildGridRows(records, sAutoIPs, pending_, sSelectedRecord);
+        gridRebuildFailed_ = grid.error.has_value();
 
         // One batch with painting off: thousands of rows go in at the cost of one layout.
         lvDomainUser_->setUpdatesEnabled(false);
@@ -149,6 +150,11 @@ void frmMain::cmdDeleteGrid_Click() {
             MsgBox(QStringLiteral("Please select a row"), MsgButtons::OK, kCorvane);
             return;
         }
+        // The record the question names is the one deleted: the question's loop runs timers, a
+        // check may rebuild the rows meanwhile and select another one.
+        LoadGridRecord();
+        const GridRecord confirmed = GridRecord_;
+        const bool pendingRow = row->data(0, Qt::UserRole).toString().startsWith(kPendingMark);
         const QString question =
             QStringLiteral("Are you sure you want to delete the selected record?") + kCrLf + kCrLf +
             QStringLiteral("Domain: ") + row->text(0) + kCrLf + QStringLiteral("Type: ") +
@@ -164,12 +170,8 @@ void frmMain::cmdDeleteGrid_Click() {
         // The flag is cleared on every way out, an error report included.
         const BusyFlag busy(bDeleteBusy_);
 
-        // The question's loop runs timers, and a check may have rebuilt the rows: read the
-        // selection again.
-        LoadGridRecord();
-        const QTreeWidgetItem* chosen = selectedRow(lvDomainUser_);
-        if (chosen != nullptr &&
-            chosen->data(0, Qt::UserRole).toString().startsWith(kPendingMark)) {
+        GridRecord_ = confirmed;
+        if (pendingRow) {
             // A record waiting to be added back is not on the service: deleting it only stops
             // the retries.
             pending_.remove(PendingRecord{

@@ -54,8 +54,15 @@ void frmMain::SaveSettings() {
             for (const auto& [name, box] : boxes) {
                 writeNumber(reg, name, checkState(box));
             }
-        } else {
-            UpdateAutoIpList();
+        } else if (autoIPsLoaded_) {
+            // The list is pruned to the grid's records: the grid first catches up with a check
+            // that ran while another frame was open. A grid that could not be built whole would
+            // prune the marks of the records it lacks, so the list is then saved as it stands.
+            // When init could not read the stored list, the stored one is left alone.
+            FillDomainUserGrid();
+            if (!gridRebuildFailed_) {
+                UpdateAutoIpList();
+            }
             writeText(reg, "AutoIps", sAutoIPs);
         }
 
@@ -92,7 +99,11 @@ void frmMain::SaveSettings() {
             writeText(login, "Password", user.sPassword);
         }
         writeNumber(login, "bSSL", checkState(chkSSL_));
-        writeText(login, "Port", cboPorts_->currentText());
+        // A start with SSL on leaves no port chosen: the stored port stays for the day SSL is
+        // turned off again.
+        if (cboPorts_->currentIndex() >= 0) {
+            writeText(login, "Port", cboPorts_->currentText());
+        }
         writeText(login, "RefreshRate", cboRefreshRate_->currentText());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.SaveSettings()"), error);

@@ -134,7 +134,14 @@ bool frmMain::Form_Load() {
         return true;
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.form_load()"), error);
-        return !OpenWindows().isEmpty() && bLoggedIn;
+        if (OpenWindows().isEmpty() || !bLoggedIn) {
+            return false;
+        }
+        // Logged in, but a later step failed (the stored layout, say): the program goes on with
+        // what it has rather than run on without a window or a timer.
+        init();
+        cSysTrayOn_->setIntray(true);
+        return true;
     }
 }
 
@@ -190,6 +197,7 @@ void frmMain::restoreUserSettings() {
 }
 
 void frmMain::init() {
+    autoIPsLoaded_ = false;
     try {
         if (!tmrAuto_->isActive()) {
             tmrAuto_->start();
@@ -216,6 +224,7 @@ void frmMain::init() {
         user.bCorvaneOnly = false;
         mnuAddDomain_->setVisible(true);
         sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
+        autoIPsLoaded_ = true;
         pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
         ShowFrame(QStringLiteral("Grid"));
         show();

@@ -201,5 +201,23 @@ TEST_F(FreePanelTest, SSLBoxSwitchesTheServiceAddressAndEnterClosesTheFrame) {
     EXPECT_FALSE(m.frameCorvaneDomain_->isHidden());
 }
 
+// The result message's loop lets the update timer tick while the account holds the host name
+// as its address: no check may run then, or it would re-point the host at nothing.
+TEST_F(FreePanelTest, NoCheckRunsWhileAnAliasResultIsShown) {
+    ASSERT_TRUE(startFree());
+    main().chkAutoIP_->setChecked(true);
+    main().cmdAdvancedFree_->click();
+    sim_->clearLog();
+    messages_.onShow = [this](const MsgBoxRequest&) { tick(12); };
+    main().chkWWW_->click();
+    messages_.onShow = {};
+    EXPECT_EQ(ticklerRequests().size(), 1);
+    EXPECT_TRUE(ipRequests().isEmpty());
+    EXPECT_EQ(objUser().sIPAddress, kLoginAddress);
+    tick(1);  // the check the ticks left for later
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_EQ(ticklerRequests().size(), 1);
+}
+
 }  // namespace
 }  // namespace quillon::test

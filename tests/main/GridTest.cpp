@@ -230,5 +230,27 @@ TEST_F(GridTest, DeleteActionAsksAndRemovesTheRecordAndItsMark) {
                              "entry before attempting to delete."));
 }
 
+// The question's loop lets a check run; its rebuild selects the remembered record again. The
+// record deleted is still the one the question named.
+TEST_F(GridTest, DeleteRemovesTheRecordTheQuestionNamedThoughARebuildSelectedAnother) {
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    click(row("demo-home.example", "A", "www"));
+    grid().setCurrentItem(row("demo-lab.example", "A", "bench"));  // by keyboard: no click
+    sim_->clearLog();
+    messages_.onShow = [this](const MsgBoxRequest& request) {
+        if (request.buttons == MsgButtons::YesNo) {
+            objUser().sDomainUserRecords += QStringLiteral("~~demo-lab.example;;A;;x;;1.1.1.1");
+            main().FillDomainUserGrid();
+            ASSERT_EQ(grid().selectedItems().value(0)->text(2), QStringLiteral("www"));
+        }
+    };
+    main().cmdDeleteGrid_Click();
+    EXPECT_TRUE(messages_.shown().at(0).text.contains("Name: bench"));
+    const QStringList sent = ticklerRequests();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent[0].contains("Cname=bench&")) << sent[0].toStdString();
+    EXPECT_TRUE(serviceRecords("demo", "demo").contains(";;www;;"));
+}
+
 }  // namespace
 }  // namespace quillon::test

@@ -187,5 +187,28 @@ TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
     EXPECT_TRUE(ticklerRequests().isEmpty());
 }
 
+// A pending row is not on the service and shows "Pending" where its mark would be: editing it
+// keeps the mark and sends the add alone.
+TEST_F(PendingReAddTest, EditingAPendingRowKeepsItsMarkAndSendsNoDelete) {
+    startWithMarkedBench();
+    dropTheAddAfterTheDelete();
+    main().lvDomainUser_->setCurrentItem(benchRow());
+    main().EditGrid();
+    EXPECT_TRUE(main().chkDomainAutoIP_->isChecked());
+    EXPECT_EQ(main().txtServerIP_->text(), QStringLiteral("198.51.100.7"));
+    main().txtServerIP_->setText(QStringLiteral("198.51.100.8"));
+    sim_->clearLog();
+    main().cmdServerIP_Click();
+    const QStringList sent = ticklerRequests();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent[0].contains("DNSCommand=RECORDADD"));
+    EXPECT_TRUE(
+        serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;198.51.100.8"));
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
+    EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;198.51.100.8~~"));
+    ASSERT_NE(benchRow(), nullptr);
+    EXPECT_EQ(benchRow()->text(4), QStringLiteral("Yes"));
+}
+
 }  // namespace
 }  // namespace quillon::test

@@ -164,6 +164,24 @@ TEST_F(StartupTest, CloseWritesEveryValueWithItsType) {
     EXPECT_TRUE(ticklerRequests().isEmpty());
 }
 
+// What the close must not lose: the port kept for a later session without SSL (a start with SSL
+// leaves no port chosen), and the marks of records a broken record list kept out of the grid.
+TEST_F(StartupTest, CloseKeepsTheStoredPortAndTheMarksOfRecordsTheGridLacks) {
+    storeUserText(QStringLiteral("demo"), QStringLiteral("AutoIPs"),
+                  QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~"));
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    storeText(QStringLiteral("Port"), QStringLiteral("8080"));
+    mainControl<QComboBox>("cboPorts")->setCurrentIndex(-1);
+    objUser().sDomainUserRecords = QStringLiteral(
+        "demo-home.example;;A;;www;;192.0.2.10~~broken~~"
+        "demo-lab.example;;A;;bench;;192.0.2.11");
+    main().FillDomainUserGrid();  // as a check would: the grid stops at the broken entry
+    main().close();
+    EXPECT_EQ(storedValue(QStringLiteral("Port")), QStringLiteral("8080"));
+    EXPECT_EQ(userValue(QStringLiteral("demo"), QStringLiteral("AutoIps")),
+              QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~"));
+}
+
 TEST_F(StartupTest, SaveLoginOffKeepsTheStoredLogin) {
     ASSERT_TRUE(startAs(QStringLiteral("demo")));
     bSaveLogin = false;

@@ -9,6 +9,9 @@ namespace quillon::test {
 ScriptedMessageBoxes::ScriptedMessageBoxes() {
     setMsgBoxHandler([this](const MsgBoxRequest& request) {
         shown_.push_back(request);
+        if (onShow) {
+            onShow(request);
+        }
         if (!answers_.empty()) {
             MsgAnswer answer = answers_.front();
             answers_.pop_front();
@@ -18,7 +21,9 @@ ScriptedMessageBoxes::ScriptedMessageBoxes() {
     });
 }
 
-ScriptedMessageBoxes::~ScriptedMessageBoxes() { setMsgBoxHandler({}); }
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+    setMsgBoxHandler({});
+}
 
 QStringList ScriptedMessageBoxes::texts() const {
     QStringList list;
@@ -32,18 +37,24 @@ FixedClock::FixedClock(QDateTime now) : now_(std::move(now)) {
     setClock([this] { return now_; });
 }
 
-FixedClock::~FixedClock() { setClock({}); }
+FixedClock::~FixedClock() {
+    setClock({});
+}
 
 RecordingPageOpener::RecordingPageOpener() {
     setPageOpener([this](const QString& url) { opened_ << url; });
 }
 
-RecordingPageOpener::~RecordingPageOpener() { setPageOpener({}); }
+RecordingPageOpener::~RecordingPageOpener() {
+    setPageOpener({});
+}
 
 BeepCounter::BeepCounter() {
     setBeepHandler([this] { ++count_; });
 }
 
-BeepCounter::~BeepCounter() { setBeepHandler({}); }
+BeepCounter::~BeepCounter() {
+    setBeepHandler({});
+}
 
 }  // namespace quillon::test

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/MessageBox.h"
@@ -13,7 +14,7 @@ namespace quillon::test {
 // Answers every message box of the program while it lives, and keeps what was asked.
 // Answers are taken from the queue in order; an empty queue answers OK (or Yes).
 class ScriptedMessageBoxes {
-public:
+  public:
     ScriptedMessageBoxes();
     ~ScriptedMessageBoxes();
     ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
@@ -23,48 +24,51 @@ public:
     const std::vector<MsgBoxRequest>& shown() const { return shown_; }
     QStringList texts() const;
     void clear() { shown_.clear(); }
+    // Runs while a box is up, before it is answered: what the event loop of a real box would let
+    // happen meanwhile (a timer's tick, a rebuild).
+    std::function<void(const MsgBoxRequest&)> onShow;
 
-private:
+  private:
     std::deque<MsgAnswer> answers_;
     std::vector<MsgBoxRequest> shown_;
 };
 
 // Fixes the program's clock while it lives.
 class FixedClock {
-public:
+  public:
     explicit FixedClock(QDateTime now);
     ~FixedClock();
     FixedClock(const FixedClock&) = delete;
     FixedClock& operator=(const FixedClock&) = delete;
     void set(QDateTime now) { now_ = std::move(now); }
 
-private:
+  private:
     QDateTime now_;
 };
 
 // Records the pages the program asks to open, instead of starting a browser.
 class RecordingPageOpener {
-public:
+  public:
     RecordingPageOpener();
     ~RecordingPageOpener();
     RecordingPageOpener(const RecordingPageOpener&) = delete;
     RecordingPageOpener& operator=(const RecordingPageOpener&) = delete;
     const QStringList& opened() const { return opened_; }
 
-private:
+  private:
     QStringList opened_;
 };
 
 // Counts beeps instead of sounding them.
 class BeepCounter {
-public:
+  public:
     BeepCounter();
     ~BeepCounter();
     BeepCounter(const BeepCounter&) = delete;
     BeepCounter& operator=(const BeepCounter&) = delete;
     int count() const { return count_; }
 
-private:
+  private:
     int count_ = 0;
 };
 
