@@ -14,6 +14,7 @@
 #include "platform/ClientError.h"
 #include "platform/Endpoints.h"
 #include "platform/PageOpener.h"
+#include "protocol/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
@@ -39,7 +40,10 @@ void frmLogin::cmdOKAdvanced_Click() {
         reg.setKey(QStringLiteral("SOFTWARE\\Corvane\\Init"));
         reg.setValue(QStringLiteral("bSSL"), static_cast<qint32>(chkSSL_->isChecked() ? 1 : 0),
                      Registry::RegDword);
-        reg.setValue(QStringLiteral("Port"), cboPorts_->currentText());
+        // With SSL stored no port is chosen: the stored one stays for a later plain address.
+        if (cboPorts_->currentIndex() >= 0) {
+            reg.setValue(QStringLiteral("Port"), cboPorts_->currentText());
+        }
         reg.setValue(QStringLiteral("RefreshRate"), cboRefreshRate_->currentText());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmLogin.cmdOKAdvanced_Click()"), error);
@@ -53,9 +57,9 @@ void frmLogin::chkSSL_Click() {
     } else {
         cboPorts_->setEnabled(true);
         // With SSL stored, the settings load leaves the port list without a selection; the
-        // plain address then uses the default port rather than an empty one.
+        // plain address then uses the stored port rather than an empty one.
         if (cboPorts_->currentIndex() < 0) {
-            cboPorts_->setCurrentIndex(cboPorts_->findText(QStringLiteral("80")));
+            SelectStoredPort(cboPorts_);
         }
         sServiceURL = PlainServiceURL(cboPorts_->currentText());
     }

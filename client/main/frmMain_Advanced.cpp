@@ -10,6 +10,7 @@
 #include "main/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
+#include "protocol/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
 
@@ -85,9 +86,9 @@ void frmMain::chkSSL_Click() {
     } else {
         cboPorts_->setEnabled(true);
         // A start with SSL stored leaves the port list without a selection; the plain address
-        // then takes the default port rather than none.
+        // then takes the stored port rather than none.
         if (cboPorts_->currentIndex() < 0) {
-            cboPorts_->setCurrentIndex(cboPorts_->findText(QStringLiteral("80")));
+            SelectStoredPort(cboPorts_);
         }
         sServiceURL = PlainServiceURL(cboPorts_->currentText());
     }

@@ -34,7 +34,9 @@ void writeText(Registry& reg, const char* name, const QString& value) {
 void frmMain::SaveSettings() {
     try {
         clsUser& user = objUser();
-        if (TrimNull(user.sUsername).isEmpty()) {
+        // An expired account's refusal fills the account record without logging in: its Exit
+        // must not save the window's unloaded lists over the stored settings.
+        if (TrimNull(user.sUsername).isEmpty() || !bLoggedIn) {
             return;
         }
         Registry reg;

@@ -14,11 +14,16 @@ MsgBoxHandler& handler() {
 
 QMessageBox::Icon toQtIcon(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Critical: return QMessageBox::Critical;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::Exclamation: return QMessageBox::Warning;
-        case MsgIcon::Information: return QMessageBox::Information;
-        case MsgIcon::None: break;
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -27,6 +32,8 @@ MsgAnswer showRealBox(const MsgBoxRequest& request, QWidget* parent) {
     QMessageBox box(parent);
     box.setIcon(toQtIcon(request.icon));
     box.setWindowTitle(request.title.isEmpty() ? programTitle() : request.title);
+    // Messages carry the service's reply text: it is shown as it is, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -56,6 +63,8 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, const QString& title, 
     return MsgBox(MsgBoxRequest{text, buttons, title, icon});
 }
 
-void setMsgBoxHandler(MsgBoxHandler h) { handler() = std::move(h); }
+void setMsgBoxHandler(MsgBoxHandler h) {
+    handler() = std::move(h);
+}
 
 }  // namespace quillon

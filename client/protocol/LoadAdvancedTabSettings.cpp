@@ -63,6 +63,22 @@ void selectRefreshRate(QComboBox* cboRefreshRate, const QString& stored) {
 
 }  // namespace
 
+void SelectStoredPort(QComboBox* cboPorts) {
+    QString port;
+    try {
+        Registry reg;
+        reg.setKey(kInitKey);
+        port = reg.getValue(QStringLiteral("Port")).trimmed();
+    } catch (const ClientError&) {
+        // The default port serves: the user chose to leave SSL, not to read settings.
+    }
+    int index = port.isEmpty() ? -1 : cboPorts->findText(port, Qt::MatchExactly);
+    if (index < 0) {
+        index = cboPorts->findText(QStringLiteral("80"), Qt::MatchExactly);
+    }
+    cboPorts->setCurrentIndex(index);
+}
+
 void LoadAdvancedTabSettings(QWidget* window) {
     try {
         Registry reg;

@@ -1,5 +1,6 @@
 #pragma once
 
+class QComboBox;
 class QWidget;
 
 namespace quillon {
@@ -14,6 +15,11 @@ namespace quillon {
 // The stored value bRunAsService is not read: no window offers a run-as-service choice, so a
 // stored "1" is left alone and changes nothing.
 void LoadAdvancedTabSettings(QWidget* window);
+
+// Selects the stored port ("Port" of "SOFTWARE\Corvane\Init") in a port list, or "80" when the
+// stored one is not an item or cannot be read. For clearing SSL after a start with SSL, which
+// leaves the list without a selection.
+void SelectStoredPort(QComboBox* cboPorts);
 
 // Reads the endpoint overrides UpdateHost, SecureHost, WebSite and TrustedCA of the key
 // "SOFTWARE\Corvane\Init" into endpoints(); a value that is missing or empty leaves that

@@ -92,6 +92,18 @@ bool runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
 
 }  // namespace
 
+namespace {
+
+// Replaces the account's record list with the reply's. A reply without the list (a page cut
+// short) leaves it as it is: an empty grid would lose every record's AutoIP mark at the next save.
+void takeRecordList(const QString& reply, QString& records) {
+    if (reply.contains(kRecordsTag)) {
+        records = GetReplyValue(reply, kRecordsTag);
+    }
+}
+
+}  // namespace
+
 QString GetIPAddress() {
     QString reply;
     QString result;
@@ -99,7 +111,7 @@ QString GetIPAddress() {
     if (reply.contains(kSuccess)) {
         skipErrors(markConnected);
         skipErrors([&] { result = GetReplyValue(reply, QStringLiteral("IPAddress:")); });
-        skipErrors([&] { objUser().sDomainUserRecords = GetReplyValue(reply, kRecordsTag); });
+        skipErrors([&] { takeRecordList(reply, objUser().sDomainUserRecords); });
     } else {
         skipErrors([] { MainSysTrayIcon(false); });
         skipErrors([] {
@@ -131,7 +143,7 @@ bool DNSTickler(const QString& domain, QString& name, const QString& command,
                                               recordType, address);
         return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
             user.sIPAddress = address;
-            user.sDomainUserRecords = GetReplyValue(reply, kRecordsTag);
+            takeRecordList(reply, user.sDomainUserRecords);
             if (!user.bCorvaneOnly) {
                 UpdateAutoIPEntry(domain, name, command, recordType, address, trackAutoIP);
             }
@@ -163,7 +175,7 @@ bool DNSTicklerAdvanced(const QString& domain, QString& name, const QString& com
                                                       command, recordType, address);
         return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
             user.sIPAddress = address;
-            user.sDomainUserRecords = GetReplyValue(reply, kRecordsTag);
+            takeRecordList(reply, user.sDomainUserRecords);
         });
     } catch (const std::exception&) {
         return false;

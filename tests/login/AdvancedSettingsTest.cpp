@@ -88,6 +88,13 @@ TEST_F(AdvancedSettingsTest, SslWithAStoredPortLeavesThePortListEmptyAndDisabled
     EXPECT_EQ(ports()->currentIndex(), -1);
     EXPECT_FALSE(ports()->isEnabled());
     EXPECT_EQ(sServiceURL, kSecure);
+
+    // Ok keeps the stored port, and clearing SSL takes it up again.
+    window().cmdOKAdvanced_Click();
+    EXPECT_EQ(storedValue(QStringLiteral("Port")), QStringLiteral("8080"));
+    ssl()->setChecked(false);
+    EXPECT_EQ(ports()->currentText(), QStringLiteral("8080"));
+    EXPECT_EQ(sServiceURL, QStringLiteral("http://update.corvane.example:8080/dnslogin3.asp"));
 }
 
 TEST_F(AdvancedSettingsTest, StoredPortIsUsedWhenSslIsOff) {

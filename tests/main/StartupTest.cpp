@@ -182,6 +182,22 @@ TEST_F(StartupTest, CloseKeepsTheStoredPortAndTheMarksOfRecordsTheGridLacks) {
               QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~"));
 }
 
+// An expired account's refusal fills the account record but logs nobody in: leaving then saves
+// nothing over the stored settings (the window's lists were never loaded).
+TEST_F(StartupTest, ExitAfterAnExpiredAccountsRefusalSavesNothing) {
+    startSim();
+    storeText(QStringLiteral("RefreshRate"), QStringLiteral("120"));
+    EXPECT_FALSE(startMain([](frmLogin& login) {
+        typeIn(QStringLiteral("expired"), QStringLiteral("expired"))(login);
+        EXPECT_FALSE(login.findChild<QFrame*>(QStringLiteral("frameExpire"))->isHidden());
+        login.cmdExpireOK_Click();
+        login.cmdExit_Click();
+    }));
+    EXPECT_EQ(storedValue(QStringLiteral("RefreshRate")), QStringLiteral("120"));
+    EXPECT_TRUE(
+        storedType(QStringLiteral("SOFTWARE\\Corvane\\expired"), QStringLiteral("Col1")).isEmpty());
+}
+
 TEST_F(StartupTest, SaveLoginOffKeepsTheStoredLogin) {
     ASSERT_TRUE(startAs(QStringLiteral("demo")));
     bSaveLogin = false;

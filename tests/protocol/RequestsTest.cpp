@@ -91,7 +91,8 @@ TEST_F(Requests, DNSTicklerDeleteOfASubDomainAccountLeavesTheAutoIPList) {
                                          "IPAddress:9.9.9.9")});
     EXPECT_EQ(sAutoIPs, QStringLiteral("A.COM;;A;;HOME;;9.9.9.9~~"));
     EXPECT_EQ(objUser().sIPAddress, QStringLiteral("9.9.9.9"));
-    EXPECT_EQ(objUser().sDomainUserRecords, QString());  // the reply carried no record list
+    // The reply carried no record list: the account's list stays.
+    EXPECT_EQ(objUser().sDomainUserRecords, QStringLiteral("old"));
 }
 
 TEST_F(Requests, DNSTicklerWithoutMessagesStaysSilent) {
