@@ -133,9 +133,11 @@ TEST_F(LoginWindowTest, SslClickSwitchesTheAddressBothWays) {
     EXPECT_EQ(sServiceURL, "http://update.corvane.example:1400/dnslogin3.asp");
 }
 
-TEST_F(LoginWindowTest, ClearingSslAfterALoadWithoutAPortUsesPort80) {
+// The stored port is taken up when there is one (see the advanced settings' tests); a port that
+// is not in the list gives 80.
+TEST_F(LoginWindowTest, ClearingSslAfterALoadWithoutAPortUsesPort80WhenNoneIsStored) {
     storeText("bSSL", "1");
-    storeText("Port", "8080");
+    storeText("Port", "8081");
     window();
     control<QCheckBox>("chkSSL")->setChecked(false);
     EXPECT_EQ(control<QComboBox>("cboPorts")->currentText(), "80");
