@@ -51,18 +51,7 @@ void frmLogin::cmdOKAdvanced_Click() {
 }
 
 void frmLogin::chkSSL_Click() {
-    if (chkSSL_->isChecked()) {
-        sServiceURL = SecureServiceURL();
-        cboPorts_->setEnabled(false);
-    } else {
-        cboPorts_->setEnabled(true);
-        // With SSL stored, the settings load leaves the port list without a selection; the
-        // plain address then uses the stored port rather than an empty one.
-        if (cboPorts_->currentIndex() < 0) {
-            SelectStoredPort(cboPorts_);
-        }
-        sServiceURL = PlainServiceURL(cboPorts_->currentText());
-    }
+    ApplySSLBox(chkSSL_, cboPorts_);
 }
 
 void frmLogin::cmdExpireOK_Click() {

@@ -29,6 +29,11 @@ void PendingReAdds::add(const PendingRecord& record) {
     }
 }
 
+PendingRecord PendingKeyOf(const GridRecord& record) {
+    return PendingRecord{record.Domain, record.RecordType,
+                         record.Name.isEmpty() ? QStringLiteral("@") : record.Name, QString()};
+}
+
 const PendingRecord* PendingReAdds::find(const PendingRecord& record) const {
     const auto found = std::find_if(records_.begin(), records_.end(),
                                     [&](const PendingRecord& r) { return sameRecord(r, record); });

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "main/GridRecord.h"
+
 namespace quillon {
 
 // Records that a re-point removed from the service but could not add back (the delete
@@ -25,6 +27,10 @@ struct PendingRecord {
 
     bool operator==(const PendingRecord& other) const = default;
 };
+
+// The pending entry's key for a record of the grid (an empty name is the root "@"); finds,
+// and removes, the entry of that record whatever its address.
+PendingRecord PendingKeyOf(const GridRecord& record);
 
 class PendingReAdds {
   public:

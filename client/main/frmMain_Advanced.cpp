@@ -80,18 +80,7 @@ void frmMain::cmdOKAdvanced_Click() {
 }
 
 void frmMain::chkSSL_Click() {
-    if (chkSSL_->isChecked()) {
-        sServiceURL = SecureServiceURL();
-        cboPorts_->setEnabled(false);
-    } else {
-        cboPorts_->setEnabled(true);
-        // A start with SSL stored leaves the port list without a selection; the plain address
-        // then takes the stored port rather than none.
-        if (cboPorts_->currentIndex() < 0) {
-            SelectStoredPort(cboPorts_);
-        }
-        sServiceURL = PlainServiceURL(cboPorts_->currentText());
-    }
+    ApplySSLBox(chkSSL_, cboPorts_);
 }
 
 void frmMain::chkMX_Click() {

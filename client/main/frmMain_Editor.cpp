@@ -104,11 +104,7 @@ void frmMain::EditGrid() {
         editingPending_ =
             selected.first()->data(0, Qt::UserRole).toString().startsWith(kPendingMark);
         if (editingPending_) {
-            const PendingRecord* waiting = pending_.find(
-                PendingRecord{GridRecord_.Domain,
-                              GridRecord_.RecordType,
-                              GridRecord_.Name.isEmpty() ? QStringLiteral("@") : GridRecord_.Name,
-                              {}});
+            const PendingRecord* waiting = pending_.find(PendingKeyOf(GridRecord_));
             GridRecord_.AutoIP = waiting != nullptr && waiting->autoIP;
         }
 
@@ -220,11 +216,7 @@ void frmMain::cmdServerIP_Click() {
                 // The record is on the service now: whatever was waiting under its name is done.
                 bool pendingChanged = pending_.remove(PendingRecord{domain, recordType, name, {}});
                 if (existing) {
-                    pendingChanged |= pending_.remove(
-                        PendingRecord{old.Domain,
-                                      old.RecordType,
-                                      old.Name.isEmpty() ? QStringLiteral("@") : old.Name,
-                                      {}});
+                    pendingChanged |= pending_.remove(PendingKeyOf(old));
                 }
                 if (pendingChanged) {
                     savePendingReAdds();

@@ -174,9 +174,7 @@ void frmMain::cmdDeleteGrid_Click() {
         if (pendingRow) {
             // A record waiting to be added back is not on the service: deleting it only stops
             // the retries.
-            pending_.remove(PendingRecord{
-                GridRecord_.Domain, GridRecord_.RecordType,
-                GridRecord_.Name.isEmpty() ? QStringLiteral("@") : GridRecord_.Name, QString()});
+            pending_.remove(PendingKeyOf(GridRecord_));
             savePendingReAdds();
             FillDomainUserGrid();
             return;

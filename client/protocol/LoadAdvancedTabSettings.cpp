@@ -63,7 +63,9 @@ void selectRefreshRate(QComboBox* cboRefreshRate, const QString& stored) {
 
 }  // namespace
 
-void SelectStoredPort(QComboBox* cboPorts) {
+namespace {
+
+void selectStoredPort(QComboBox* cboPorts) {
     QString port;
     try {
         Registry reg;
@@ -77,6 +79,21 @@ void SelectStoredPort(QComboBox* cboPorts) {
         index = cboPorts->findText(QStringLiteral("80"), Qt::MatchExactly);
     }
     cboPorts->setCurrentIndex(index);
+}
+
+}  // namespace
+
+void ApplySSLBox(const QCheckBox* chkSSL, QComboBox* cboPorts) {
+    if (chkSSL->isChecked()) {
+        sServiceURL = SecureServiceURL();
+        cboPorts->setEnabled(false);
+        return;
+    }
+    cboPorts->setEnabled(true);
+    if (cboPorts->currentIndex() < 0) {
+        selectStoredPort(cboPorts);
+    }
+    sServiceURL = PlainServiceURL(cboPorts->currentText());
 }
 
 void LoadAdvancedTabSettings(QWidget* window) {

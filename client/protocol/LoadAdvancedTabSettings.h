@@ -1,5 +1,6 @@
 #pragma once
 
+class QCheckBox;
 class QComboBox;
 class QWidget;
 
@@ -16,10 +17,11 @@ namespace quillon {
 // stored "1" is left alone and changes nothing.
 void LoadAdvancedTabSettings(QWidget* window);
 
-// Selects the stored port ("Port" of "SOFTWARE\Corvane\Init") in a port list, or "80" when the
-// stored one is not an item or cannot be read. For clearing SSL after a start with SSL, which
-// leaves the list without a selection.
-void SelectStoredPort(QComboBox* cboPorts);
+// What a window's SSL box does when its value changes: ticked, the secure service address and
+// the port list disabled; cleared, the list enabled and the plain address with its port. A start
+// with SSL stored leaves the list without a selection: clearing then selects the stored port
+// ("Port" of "SOFTWARE\Corvane\Init"), or "80" when that is not an item or cannot be read.
+void ApplySSLBox(const QCheckBox* chkSSL, QComboBox* cboPorts);
 
 // Reads the endpoint overrides UpdateHost, SecureHost, WebSite and TrustedCA of the key
 // "SOFTWARE\Corvane\Init" into endpoints(); a value that is missing or empty leaves that
