@@ -40,13 +40,14 @@ void cSysTray::setIntray(bool intray) {
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     switch (reason) {
                         case QSystemTrayIcon::Trigger:
+                            emit MouseDown(1, 0);
                             emit MouseUp(1, 0);
                             break;
                         case QSystemTrayIcon::Context:
                             emit MouseUp(2, 0);
                             break;
                         case QSystemTrayIcon::DoubleClick:
-                            emit MouseDblClick(1, 0);
+                            emit MouseDown(1, 0);
                             break;
                         default:
                             break;
@@ -59,7 +60,11 @@ void cSysTray::setIntray(bool intray) {
 }
 
 void cSysTray::showNotice(const QString& title, const QString& text) {
-    if (intray_ && icon_widget_ != nullptr && QSystemTrayIcon::supportsMessages()) {
+    if (!intray_) {
+        return;
+    }
+    emit noticeShown(title, text);
+    if (icon_widget_ != nullptr && QSystemTrayIcon::supportsMessages()) {
         icon_widget_->showMessage(title, text, trayicon(), 5000);
     }
 }

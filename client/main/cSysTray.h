@@ -33,14 +33,18 @@ class cSysTray : public QObject {
     // Whether the desktop offers a tray at all.
     static bool available();
 
-    // A short notice beside the icon, where the desktop shows such notices.
+    // A short notice beside the icon while it is in the tray, where the desktop shows notices.
     void showNotice(const QString& title, const QString& text);
 
   signals:
     // A mouse button was released over the icon.
     void MouseUp(int button, int unused);
-    // A double click on the icon (the event the design lists after MouseUp).
-    void MouseDblClick(int button, int unused);
+    // The icon's second event: a left click or a double click. The main window shows on it, so
+    // that one click on the icon brings it back as users of tray programs expect; the left click
+    // raises it before MouseUp.
+    void MouseDown(int button, int unused);
+    // A notice went out (whether or not the desktop can show it).
+    void noticeShown(const QString& title, const QString& text);
 
   private:
     mutable std::function<QIcon()> drawIcon_;

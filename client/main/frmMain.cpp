@@ -85,18 +85,8 @@ void frmMain::connectHandlers() {
         OnEnterKey(box, [this] { cmdServerIP_Click(); });
     }
 
-    connect(mnuLogout_, &QAction::triggered, this, [this] { close(); });
     connectFreePanelHandlers();
-
-    // Until the tray's menu is in place, any click on the tray icon brings the window back.
-    for (cSysTray* tray : {cSysTrayOn_, cSysTrayOff_}) {
-        connect(tray, &cSysTray::MouseUp, this, [this](int, int) {
-            setWindowStateNumber(0);
-            show();
-            raise();
-            activateWindow();
-        });
-    }
+    connectMenuHandlers();
 }
 
 QString frmMain::userKey() const {

@@ -42,7 +42,8 @@ class cSysTray;
 //   frmMain_UpdateCycle.cpp the two timers, the IP check, the re-point and the pending re-adds
 //   frmMain_Grid.cpp        the record grid, its selection, sorting and the delete action
 //   frmMain_Layout.cpp      ShowFrame and Form_Resize
-//   frmMain_Tray.cpp        the tray icons and closing
+//   frmMain_Tray.cpp        the tray icons, their notices and closing
+//   frmMain_Menus.cpp       the menu bar, the tray's popup menu, Log Off, Exit and the pages
 //   frmMain_Editor.cpp      the record editor: Add, Edit, Update/Add and Cancel
 //   frmMain_FreePanel.cpp   the sub-domain panel: its set-up after login and Update/Add
 //   frmMain_Advanced.cpp    the advanced frame: SSL, the MX and alias boxes, Done
@@ -150,9 +151,34 @@ class frmMain : public QMainWindow, public MainWindowLink {
     int windowStateNumber() const;
     void setWindowStateNumber(int state);
 
-    // --- tray and closing ----------------------------------------------------------------
+    // --- tray, menus and closing (frmMain_Tray.cpp, frmMain_Menus.cpp) ---------------------
     cSysTray* trayOn() const { return cSysTrayOn_; }
     cSysTray* trayOff() const { return cSysTrayOff_; }
+    // A button released over the tray icon (1 left, 2 right): the popup menu on the right one,
+    // then the Log Off or Exit chosen in it.
+    void cSysTrayOff_MouseUp(int button, int unused);
+    void cSysTrayOn_MouseUp(int button, int unused);
+    // The icon's second event: the left button shows the window.
+    void cSysTrayOff_MouseDown(int button, int unused);
+    void cSysTrayOn_MouseDown(int button, int unused);
+
+    void mnuAddDomain_Click();
+    void mnuLogin_Click();   // "Log Off"
+    void mnuLogout_Click();  // "Exit"
+    void mnuOnlineHelp_Click();
+    void mnuAbout_Click();
+    void mnuPopupHide_Click();
+    void mnuPopupLogOff_Click();
+    void mnuPopupShow_Click();
+    void mnuPopupAbout_Click();
+    void mnuPopupExit_Click();
+    void imgHelpGrid_Click();
+    void imgHelpFree_Click();
+    void imgHelpDomain_Click(int index);
+
+    // The close request of every way of closing: asks, saves and unloads the other windows, or
+    // sets `cancel` to keep the window open.
+    void Form_QueryUnload(bool& cancel, int unloadMode);
 
     // --- MainWindowLink: what the service dialogue and the login need of the window ------
     void setStatus(const QString& caption, int colour) override;
@@ -181,6 +207,16 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void buildTimers();
     void buildTray();
     void connectHandlers();
+    // The tray's and the menus' handlers (frmMain_Menus.cpp).
+    void connectMenuHandlers();
+    // A tray button release; `procedure` names the handler in error reports.
+    void trayMouseUp(int button, const QString& procedure);
+    // An open dialog (the About window, or the login window while it shows) that the tray must
+    // leave alone; `focus` gives it the input focus.
+    bool dialogOpen(bool focus);
+    // The notices of the tray: the connection lost or back, records re-pointed.
+    void noticeConnection(bool connected);
+    void noticeRepointed(int records, const QString& address);
     // The sub-domain panel's and the advanced frame's handlers (frmMain_Advanced.cpp).
     void connectFreePanelHandlers();
     // An alias box's click: guarded by the loading flag and the box's own busy flag.
@@ -188,6 +224,7 @@ class frmMain : public QMainWindow, public MainWindowLink {
 
     // Start-up helpers (frmMain_Startup.cpp).
     void runLogin();
+    bool fillSavedLogin();
     void restoreUserSettings();
     void registerSizerControls();
 

@@ -145,23 +145,26 @@ bool frmMain::Form_Load() {
     }
 }
 
+// Fills the login window with the saved login, when there is one.
+bool frmMain::fillSavedLogin() {
+    Registry reg;
+    reg.setKey(kLoginKey);
+    if (reg.getValue(QStringLiteral("bSaveLogin")) != QLatin1String("1")) {
+        return false;
+    }
+    const QString username = reg.getValue(QStringLiteral("Username"));
+    const QString password = reg.getValue(QStringLiteral("Password"));
+    bSaveLogin = true;
+    login_->findChild<QCheckBox*>(QStringLiteral("chkSaveLogin"))->setChecked(true);
+    login_->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(username);
+    login_->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(password);
+    return true;
+}
+
 // Logs in with the saved login when there is one, and through the login window when there is
 // none or it failed.
 void frmMain::runLogin() {
-    bool saved = false;
-    {
-        Registry reg;
-        reg.setKey(kLoginKey);
-        if (reg.getValue(QStringLiteral("bSaveLogin")) == QLatin1String("1")) {
-            saved = true;
-            const QString username = reg.getValue(QStringLiteral("Username"));
-            const QString password = reg.getValue(QStringLiteral("Password"));
-            bSaveLogin = true;
-            login_->findChild<QCheckBox*>(QStringLiteral("chkSaveLogin"))->setChecked(true);
-            login_->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(username);
-            login_->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(password);
-        }
-    }
+    const bool saved = fillSavedLogin();
     if (saved) {
         login_->cmdLogin_Click();
     }

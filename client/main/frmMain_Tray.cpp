@@ -1,29 +1,166 @@
+#include <QAction>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QMenu>
 #include <QTimer>
 
 #include "diagnostics/ErrorReport.h"
+#include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
+#include "login/ProgramFlags.h"
+#include "login/clsUser.h"
+#include "main/UpdateCycle.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
+#include "platform/MessageBox.h"
 
-// The tray icons and closing the window.
+// The tray icons with their mouse handling and notices, and closing the window.
 
 namespace quillon {
 
+namespace {
+
+const QString kCorvane = QStringLiteral("Corvane");
+const QString kCrLf = QStringLiteral("\r\n");
+
+// How long a tray event that arrives during a request waits before it is tried again.
+constexpr int kHeldTrayEventMs = 200;
+
+}  // namespace
+
 void frmMain::SysTrayIcon(bool bON) {
     try {
+        const bool showedOn = cSysTrayOn_->intray();
+        const bool showedOff = cSysTrayOff_->intray();
         cSysTrayOn_->setIntray(false);
         cSysTrayOff_->setIntray(false);
         (bON ? cSysTrayOn_ : cSysTrayOff_)->setIntray(true);
+        // Every failed exchange lands here: only a change of icon is news.
+        if ((bON && showedOff) || (!bON && showedOn)) {
+            noticeConnection(bON);
+        }
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.SysTrayIcon()"), error);
     }
 }
 
-// Closing the main window saves the settings and unloads the other windows, the last first;
-// the program ends with it.
-void frmMain::closeEvent(QCloseEvent* event) {
+void frmMain::noticeConnection(bool connected) {
+    cSysTray* shown = connected ? cSysTrayOn_ : cSysTrayOff_;
+    shown->showNotice(kCorvane, connected
+                                    ? QStringLiteral("Connected to the Corvane service again.")
+                                    : QStringLiteral("Not connected to the Corvane service. Your "
+                                                     "records follow your address again once "
+                                                     "it answers."));
+}
+
+void frmMain::noticeRepointed(int records, const QString& address) {
+    if (records <= 0) {
+        return;
+    }
+    const QString text =
+        records == 1
+            ? QStringLiteral("Your address changed: 1 record now points at %1.").arg(address)
+            : QStringLiteral("Your address changed: %1 records now point at %2.")
+                  .arg(records)
+                  .arg(address);
+    (cSysTrayOn_->intray() ? cSysTrayOn_ : cSysTrayOff_)->showNotice(kCorvane, text);
+}
+
+// --- the tray's mouse ------------------------------------------------------------------------
+
+void frmMain::cSysTrayOff_MouseUp(int button, int) {
+    trayMouseUp(button, QStringLiteral("frmMain.cSysTrayOff_MouseUp()"));
+}
+
+void frmMain::cSysTrayOn_MouseUp(int button, int) {
+    trayMouseUp(button, QStringLiteral("frmMain.cSysTrayOn_MouseUp()"));
+}
+
+void frmMain::cSysTrayOff_MouseDown(int button, int) {
+    if (button == 1) {
+        mnuPopupShow_Click();
+    }
+}
+
+void frmMain::cSysTrayOn_MouseDown(int button, int) {
+    if (button == 1) {
+        mnuPopupShow_Click();
+    }
+}
+
+bool frmMain::dialogOpen(bool focus) {
+    bool open = false;
+    for (QWidget* window : OpenWindows()) {
+        const QString name = window->objectName();
+        const bool about = name.compare(QLatin1String("frmAbout"), Qt::CaseInsensitive) == 0;
+        const bool login = name.compare(QLatin1String("frmLogin"), Qt::CaseInsensitive) == 0 &&
+                           window->isVisible();
+        if (about || login) {
+            if (focus) {
+                window->raise();
+                window->activateWindow();
+            }
+            open = true;
+        }
+    }
+    return open;
+}
+
+void frmMain::trayMouseUp(int button, const QString& procedure) {
+    // Clicks on the icon that the desktop delivers while a request waits for its reply are held
+    // until it has ended, as the window's own input is: Log Off or Exit must not run inside it.
+    if (requestInFlight()) {
+        QTimer::singleShot(kHeldTrayEventMs, this,
+                           [this, button, procedure] { trayMouseUp(button, procedure); });
+        return;
+    }
     try {
+        if (dialogOpen(true)) {
+            return;
+        }
+        raise();
+        activateWindow();
+        if (button == 2) {
+            mnuPopup_->exec(QCursor::pos());
+        }
+        if (bLogOffRequested) {
+            mnuPopupShow_Click();
+            mnuLogin_Click();
+            bLogOffRequested = false;
+        }
+        if (bExitRequested) {
+            mnuLogout_Click();
+            bExitRequested = false;
+        }
+    } catch (const ClientError& error) {
+        ErrorReport(procedure, error);
+    }
+}
+
+// --- closing ---------------------------------------------------------------------------------
+
+void frmMain::Form_QueryUnload(bool& cancel, int) {
+    try {
+        // With nobody logged in (after a Log Off) there is nothing to remove or lose.
+        MsgAnswer answer = MsgAnswer::Yes;
+        if (bLoggedIn && objUser().bCorvaneOnly) {
+            answer =
+                MsgBox(QStringLiteral("By closing this application you will remove your DNS "
+                                      "records from the DNS Server ") +
+                           kCrLf +
+                           QStringLiteral("making your server unreachable by it's Corvane "
+                                          "domain name.") +
+                           kCrLf + kCrLf + QStringLiteral("Are you sure you want to close it?"),
+                       MsgButtons::YesNo, kCorvane);
+        } else if (bLoggedIn && !bExiting) {
+            answer = MsgBox(
+                QStringLiteral("Are you sure you want to close the Dynamic DNS Application?"),
+                MsgButtons::YesNo, kCorvane);
+        }
+        if (answer == MsgAnswer::No) {
+            cancel = true;
+            return;
+        }
         SaveSettings();
         const QList<QWidget*> windows = OpenWindows();
         for (qsizetype i = windows.size() - 1; i >= 0; --i) {
@@ -34,6 +171,16 @@ void frmMain::closeEvent(QCloseEvent* event) {
         }
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.Form_QueryUnload()"), error);
+    }
+}
+
+// Every way of closing the main window comes here; the program ends with it.
+void frmMain::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    Form_QueryUnload(cancel, 0);
+    if (cancel) {
+        event->ignore();
+        return;
     }
     setProperty("quillonUnloaded", true);
     tmrAuto_->stop();

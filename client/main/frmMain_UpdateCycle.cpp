@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diagnostics/ErrorReport.h"
+#include "login/ProgramFlags.h"
 #include "login/clsUser.h"
 #include "main/GridRows.h"
 #include "main/UpdateCycle.h"
@@ -75,8 +76,9 @@ void frmMain::tmrAuto_Timer() {
     try {
         const double threshold = TickThreshold(cboRefreshRate_->currentText());
         // A tick that arrives while a request is waiting for its reply only counts: the check
-        // is left to a later tick.
-        if (TickCount >= threshold && !requestInFlight()) {
+        // is left to a later tick. So does a tick while nobody is logged in (the login window
+        // of a Log Off is up).
+        if (TickCount >= threshold && !requestInFlight() && bLoggedIn) {
             TickCount = 0;
             runIPCheck();
         }
@@ -120,7 +122,9 @@ void frmMain::repointFreeHost() {
     QString name = user.sUsername;
     DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType, oldIP, false, track);
     name = user.sUsername;
-    DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false, track);
+    if (DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false, track)) {
+        noticeRepointed(1, newIP);
+    }
     txtCorvaneIP_->setText(newIP);
     countTransaction();
 }
@@ -146,6 +150,7 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
         }
         RequestInFlightGuard inFlight;
         bool pendingChanged = false;
+        int repointed = 0;
         for (const RowCells& row : readRows(lvDomainUser_)) {
             if (!row.marked()) {
                 continue;
@@ -179,10 +184,12 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
                 pending_.add(PendingRecord{row.domain, row.recordType, name, addAddress});
                 pendingChanged = true;
             }
+            repointed += added ? 1 : 0;
         }
         if (pendingChanged) {
             savePendingReAdds();
         }
+        noticeRepointed(repointed, newIP);
         FillDomainUserGrid();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.UpdateDomainAutoIPs()"), error);
