@@ -80,8 +80,10 @@ at 255 237
 wait_for 10 bash -c "! [[ \"\$(curl -s --noproxy '*' 'http://$hostport/dnslogin3.asp?fxn=login&usr=free&pwd=free')\" == *WWW.free* ]]" ||
   fail "the www alias was not removed: $(records free free)"
 answer
-# Closing removes the host's record: the service parks the host at its default address.
+# Closing asks the removal question (Enter answers Yes) and removes the host's record: the
+# service parks the host at its default address.
 menu_exit "$main"
+answer
 wait_exit
 wait_for 10 has free "free.corvane.example;;A;;free;;198.51.100.1" || fail "the host was not removed at close: $(records free free)"
 [ "$(stored 'HKLM\SOFTWARE\Corvane\free' IPAddress)" = 10.9.8.7 ] || fail "the host's address was not saved"

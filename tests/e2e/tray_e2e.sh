@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# End to end: closing the real program. As `demo`, File > Exit closes at once, asking nothing.
+# As `free`, Exit asks the removal question: No (Escape) keeps the window and the host's record;
+# Yes (Enter, the default button) removes the record and closes.
+#   tray_e2e.sh BIN-DIR
+set -uo pipefail
+bin=$1
+. "$(dirname "$0")/e2e_lib.sh"
+
+start_sim
+init='HKLM\SOFTWARE\Corvane\Init'
+setting "$init" bSaveLogin 1 REG_DWORD
+setting "$init" Username demo
+setting "$init" Password demo
+start_screen
+start_quillon
+main=$(main_window)
+[ -n "$main" ] || fail "the main window did not appear for demo"
+menu_exit "$main"
+wait_exit
+[ -n "$(stored 'HKLM\SOFTWARE\Corvane\demo' MainLeft)" ] || fail "Exit did not save demo's settings"
+
+# question_box: the id of the "Corvane" question once it shows.
+question_box() { timeout 10 xdotool search --sync --onlyvisible --name '^Corvane$' | head -n 1; }
+has() { [[ "$(records "$1" "$1")" == *"$2"* ]]; }
+
+setting "$init" Username free
+setting "$init" Password free
+sim '/_sim/address?user=free&ip=10.9.8.7' >/dev/null || fail "could not set the address"
+start_quillon
+main=$(main_window)
+[ -n "$main" ] || fail "the main window did not appear for free"
+wait_for 10 has free "free.corvane.example;;A;;free;;10.9.8.7" || fail "the login did not point the host: $(records free free)"
+
+menu_exit "$main"
+box=$(question_box)
+[ -n "$box" ] || fail "Exit as free asked no question"
+sleep 0.5; xdotool key Escape
+sleep 1
+kill -0 "$quillon_pid" 2>/dev/null || fail "No closed the program"
+xdotool search --onlyvisible --name '^Corvane Dynamic DNS version ' >/dev/null || fail "No hid the main window"
+has free "free.corvane.example;;A;;free;;10.9.8.7" || fail "No removed the host: $(records free free)"
+
+menu_exit "$main"
+box=$(question_box)
+[ -n "$box" ] || fail "the second Exit asked no question"
+sleep 0.5; xdotool key Return
+wait_exit
+has free "free.corvane.example;;A;;free;;198.51.100.1" || fail "Yes did not remove the host: $(records free free)"
+echo "PASSED: demo's Exit asked nothing; free's Exit asked, No kept the window and the host, Yes removed it"
