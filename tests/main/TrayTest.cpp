@@ -121,6 +121,21 @@ TEST_F(TrayTest, TrayLeavesOpenDialogsAloneAndRunsExitOnlyAfterItsMenu) {
     EXPECT_FALSE(userValue(QStringLiteral("demo"), QStringLiteral("MainLeft")).isEmpty());
 }
 
+// The desktop may deliver a click on the icon while a check waits for its reply: the menu and its
+// Exit wait until the check has ended.
+TEST_F(TrayTest, ATrayClickDuringARequestWaitsForItsEnd) {
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    sim_->injectFault(SimProcess::Fault::Delay, 1, 800);
+    PopupChooser exitChosen(QStringLiteral("mnuPopupExit"));
+    QTimer::singleShot(100, &main(), [this] { main().cSysTrayOn_MouseUp(2, 0); });
+    tick(6);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_EQ(exitChosen.shown, 0) << "the menu opened inside the request";
+    EXPECT_FALSE(unloaded());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return unloaded(); }, 3000));
+    EXPECT_EQ(exitChosen.shown, 1);
+}
+
 TEST_F(TrayTest, EachCloseQuestionsNoKeepsTheWindowAndSavesNothing) {
     ASSERT_TRUE(startAs(QStringLiteral("demo")));
     messages_.queueAnswer(MsgAnswer::No);
