@@ -67,6 +67,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool Form_Load();
     void init();
     void SaveSettings();
+    // Writes the AutoIP list when it differs from the stored one.
+    void storeChangedAutoIPs();
 
     // The login window while it exists (created by Form_Load and by Log Off).
     frmLogin* loginWindow() const { return login_.data(); }
@@ -356,6 +358,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool gridRebuildFailed_ = false;
     // init read the stored AutoIP list; until it has, the list in memory is not the user's.
     bool autoIPsLoaded_ = false;
+    // The AutoIP list as the user key holds it now.
+    QString storedAutoIPs_;
     bool bDeleteBusy_ = false;
     bool bServerIPBusy_ = false;
     // The opened record's address as the service holds it (a port relay's with its port), which

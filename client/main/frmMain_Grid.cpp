@@ -50,6 +50,7 @@ void frmMain::FillDomainUserGrid() {
         cachedAutoIPs_ = sAutoIPs;
         cachedPending_ = pending;
         Label20_->setText(QStringLiteral("*Last IP Check:"));
+        storeChangedAutoIPs();
 
         const GridRows grid = BuildGridRows(records, sAutoIPs, pending_, sSelectedRecord);
         gridRebuildFailed_ = grid.error.has_value();

@@ -31,6 +31,19 @@ void writeText(Registry& reg, const char* name, const QString& value) {
 
 }  // namespace
 
+// The AutoIP marks change while the program runs (a re-point, an edit, a delete) and are written
+// as they change: after a crash or a power cut the stored marks must not name addresses that the
+// records no longer have, or those records would never follow the address again.
+void frmMain::storeChangedAutoIPs() {
+    if (!autoIPsLoaded_ || sAutoIPs == storedAutoIPs_) {
+        return;
+    }
+    Registry reg;
+    reg.setKey(userKey());
+    writeText(reg, "AutoIps", sAutoIPs);
+    storedAutoIPs_ = sAutoIPs;
+}
+
 void frmMain::SaveSettings() {
     try {
         clsUser& user = objUser();
@@ -66,6 +79,7 @@ void frmMain::SaveSettings() {
                 UpdateAutoIpList();
             }
             writeText(reg, "AutoIps", sAutoIPs);
+            storedAutoIPs_ = sAutoIPs;
         }
 
         // Geometry only from the grid or the free panel: the other frames hold the window at

@@ -227,6 +227,7 @@ void frmMain::init() {
         user.bCorvaneOnly = false;
         mnuAddDomain_->setVisible(true);
         sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
+        storedAutoIPs_ = sAutoIPs;
         autoIPsLoaded_ = true;
         pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
         ShowFrame(QStringLiteral("Grid"));

@@ -122,6 +122,13 @@ TEST_F(UpdateCycleTest, ChangedAddressRepointsTheMarkedRowsOnly) {
         AutoIPListContains(sAutoIPs, QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~")));
     EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("1"));
     EXPECT_TRUE(main().pendingReAdds().isEmpty());
+    // The moved marks are stored at once: a power cut before the close must not leave them on
+    // the old addresses.
+    const QString stored = userValue(QStringLiteral("demo"), QStringLiteral("AutoIPs"));
+    EXPECT_TRUE(AutoIPListContains(stored, "DEMO-LAB.EXAMPLE;;A;;BENCH;;" + ip + "~~"))
+        << stored.toStdString();
+    EXPECT_FALSE(
+        AutoIPListContains(stored, QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~")));
 }
 
 TEST_F(UpdateCycleTest, UnchangedAddressSendsNoTickler) {
