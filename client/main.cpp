@@ -2,6 +2,7 @@
 #include <QPointer>
 
 #include "main/frmMain.h"
+#include "platform/TerminationSignals.h"
 #include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
 
@@ -22,6 +23,13 @@ int main(int argc, char* argv[]) {
     QPointer<quillon::frmMain> window = new quillon::frmMain;
     QObject::connect(window.data(), &quillon::frmMain::unloaded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
+    // A termination signal (shutdown, the session's end, Ctrl+C) closes in order: the settings are
+    // saved as at any close.
+    quillon::OnTerminationSignal(&app, [&window] {
+        if (window) {
+            window->closeForShutdown();
+        }
+    });
     int code = 0;
     if (window->Form_Load()) {
         code = QApplication::exec();

@@ -178,6 +178,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void imgHelpFree_Click();
     void imgHelpDomain_Click(int index);
 
+    // The system ends the program (a termination signal): the close asks nothing, then saves and
+    // unloads as a confirmed close does.
+    void closeForShutdown();
+
     // The close request of every way of closing: asks, saves and unloads the other windows, or
     // sets `cancel` to keep the window open.
     void Form_QueryUnload(bool& cancel, int unloadMode);
@@ -346,6 +350,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     int statusColour_ = kStatusColourConnected;
     bool bExitRequested = false;
     bool bLogOffRequested = false;
+    // The system is closing the program: nobody is there to answer its questions.
+    bool bShuttingDown_ = false;
     int TickCount = 0;
     GridRecord GridRecord_;
     std::unique_ptr<CSizer> m_Sizer;

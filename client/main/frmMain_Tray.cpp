@@ -23,7 +23,8 @@ namespace {
 const QString kCorvane = QStringLiteral("Corvane");
 const QString kCrLf = QStringLiteral("\r\n");
 
-// How long a tray event that arrives during a request waits before it is tried again.
+// How long a tray event or a termination signal that arrives during a request waits before it is
+// tried again.
 constexpr int kHeldTrayEventMs = 200;
 
 }  // namespace
@@ -143,7 +144,9 @@ void frmMain::Form_QueryUnload(bool& cancel, int) {
     try {
         // With nobody logged in (after a Log Off) there is nothing to remove or lose.
         MsgAnswer answer = MsgAnswer::Yes;
-        if (bLoggedIn && objUser().bCorvaneOnly) {
+        if (bShuttingDown_) {
+            // No question at the system's close: the close goes ahead as a Yes would.
+        } else if (bLoggedIn && objUser().bCorvaneOnly) {
             answer =
                 MsgBox(QStringLiteral("By closing this application you will remove your DNS "
                                       "records from the DNS Server ") +
@@ -171,6 +174,19 @@ void frmMain::Form_QueryUnload(bool& cancel, int) {
         }
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.Form_QueryUnload()"), error);
+    }
+}
+
+void frmMain::closeForShutdown() {
+    // A request under way ends first, as a click would wait for it.
+    if (requestInFlight()) {
+        QTimer::singleShot(kHeldTrayEventMs, this, [this] { closeForShutdown(); });
+        return;
+    }
+    bExiting = true;
+    bShuttingDown_ = true;
+    if (!property("quillonUnloaded").toBool()) {
+        close();
     }
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: closing the real program. As `demo`, File > Exit closes at once, asking nothing.
 # As `free`, Exit asks the removal question: No (Escape) keeps the window and the host's record;
-# Yes (Enter, the default button) removes the record and closes.
+# Yes (Enter, the default button) removes the record and closes. A termination signal closes in
+# order, without a question.
 #   tray_e2e.sh BIN-DIR
 set -uo pipefail
 bin=$1
@@ -47,4 +48,14 @@ box=$(question_box)
 sleep 0.5; xdotool key Return
 wait_exit
 has free "free.corvane.example;;A;;free;;198.51.100.1" || fail "Yes did not remove the host: $(records free free)"
-echo "PASSED: demo's Exit asked nothing; free's Exit asked, No kept the window and the host, Yes removed it"
+
+# The system's close (a termination signal) asks nothing and closes as a Yes would.
+start_quillon
+main=$(main_window)
+[ -n "$main" ] || fail "the main window did not appear for free the second time"
+wait_for 10 has free "free.corvane.example;;A;;free;;10.9.8.7" || fail "the second login did not point the host"
+kill -TERM "$quillon_pid"
+wait_exit
+has free "free.corvane.example;;A;;free;;198.51.100.1" || fail "the termination signal did not remove the host: $(records free free)"
+echo "PASSED: demo's Exit asked nothing; free's Exit asked, No kept the window and the host, Yes" \
+  "removed it; a termination signal closed in order without a question"
