@@ -7,6 +7,7 @@
 #include "Version.h"
 #include "platform/Endpoints.h"
 #include "platform/PageOpener.h"
+#include "platform/ProgramForm.h"
 #include "platform/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
@@ -29,6 +30,7 @@ frmAbout::frmAbout(QWidget* parent)
       cmdOK_(new PictureButton(this, QStringLiteral("cmdOK"), QStringLiteral("Label2"),
                                QStringLiteral("Ok"))) {
     setObjectName(QStringLiteral("frmAbout"));
+    MarkAsForm(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setWindowIcon(programIcon());
     setFixedSize(twipsToPixels(kWidth), twipsToPixels(kHeight));

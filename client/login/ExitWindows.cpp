@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "login/frmLogin.h"
+#include "platform/ProgramForm.h"
 
 namespace quillon {
 
@@ -14,11 +15,7 @@ namespace {
 // A window counts once it is unloaded no more: one that is already on its way out (deleted
 // later) is no longer in the program's list.
 bool isOpen(const QWidget* w) {
-    if (!w->isWindow() || w->property("quillonUnloaded").toBool()) {
-        return false;
-    }
-    const Qt::WindowType type = w->windowType();
-    return type == Qt::Window || type == Qt::Dialog;
+    return w->isWindow() && IsProgramForm(w) && !w->property("quillonUnloaded").toBool();
 }
 
 }  // namespace

@@ -6,9 +6,8 @@ class QWidget;
 
 namespace quillon {
 
-// The program's open windows, in the order the application lists them: every top-level
-// window and dialog (hidden ones too, as a loaded window counts while it is hidden), but no
-// menus, tool tips or other pop-ups.
+// The program's open forms (MarkAsForm), in the order the application lists them, hidden ones
+// too: a loaded window counts while it is hidden.
 QList<QWidget*> OpenWindows();
 
 // Unloads one window: the login window ends its modal display and goes away, any other window

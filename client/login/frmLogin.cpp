@@ -13,6 +13,7 @@
 #include "Version.h"
 #include "login/ProgramFlags.h"
 #include "platform/Endpoints.h"
+#include "platform/ProgramForm.h"
 #include "platform/Twips.h"
 #include "protocol/LoadAdvancedTabSettings.h"
 #include "protocol/Transfer.h"
@@ -86,6 +87,7 @@ QString frmLogin::defaultCaption() {
 
 frmLogin::frmLogin(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmLogin"));
+    MarkAsForm(this);
     setWindowTitle(defaultCaption());
     setWindowIcon(programIcon());
 

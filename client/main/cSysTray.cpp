@@ -31,28 +31,37 @@ bool cSysTray::available() {
 }
 
 void cSysTray::setIntray(bool intray) {
+    // Hiding the icon deletes the window Qt keeps for it on some desktops: only a real change
+    // may do that.
+    if (intray == intray_) {
+        return;
+    }
     intray_ = intray;
     if (intray && icon_widget_ == nullptr && available()) {
         // Created on first use: where there is no tray nothing is ever created.
         icon_widget_ = new QSystemTrayIcon(trayicon(), this);
         icon_widget_->setToolTip(tip_);
-        connect(icon_widget_, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    switch (reason) {
-                        case QSystemTrayIcon::Trigger:
-                            emit MouseDown(1, 0);
-                            emit MouseUp(1, 0);
-                            break;
-                        case QSystemTrayIcon::Context:
-                            emit MouseUp(2, 0);
-                            break;
-                        case QSystemTrayIcon::DoubleClick:
-                            emit MouseDown(1, 0);
-                            break;
-                        default:
-                            break;
-                    }
-                });
+        // Queued: the handlers open menus and windows and may take the icon out of the tray,
+        // which must not happen inside the icon's own mouse event.
+        connect(
+            icon_widget_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                    case QSystemTrayIcon::Trigger:
+                        emit MouseDown(1, 0);
+                        emit MouseUp(1, 0);
+                        break;
+                    case QSystemTrayIcon::Context:
+                        emit MouseUp(2, 0);
+                        break;
+                    case QSystemTrayIcon::DoubleClick:
+                        emit MouseDown(1, 0);
+                        break;
+                    default:
+                        break;
+                }
+            },
+            Qt::QueuedConnection);
     }
     if (icon_widget_ != nullptr) {
         icon_widget_->setVisible(intray);

@@ -20,6 +20,7 @@
 #include "main/EnterKey.h"
 #include "main/cSysTray.h"
 #include "platform/PageOpener.h"
+#include "platform/ProgramForm.h"
 #include "platform/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
@@ -30,6 +31,7 @@ QString sStartTime;
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
+    MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));
 
     buildMenus();

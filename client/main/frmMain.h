@@ -231,6 +231,7 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // Start-up helpers (frmMain_Startup.cpp).
     void runLogin();
     bool fillSavedLogin();
+    bool showTrayAfterStart();
     void restoreUserSettings();
     void registerSizerControls();
 

@@ -50,7 +50,6 @@ void frmMain::FillDomainUserGrid() {
         cachedAutoIPs_ = sAutoIPs;
         cachedPending_ = pending;
         Label20_->setText(QStringLiteral("*Last IP Check:"));
-        storeChangedAutoIPs();
 
         const GridRows grid = BuildGridRows(records, sAutoIPs, pending_, sSelectedRecord);
         gridRebuildFailed_ = grid.error.has_value();
@@ -76,6 +75,7 @@ void frmMain::FillDomainUserGrid() {
             lvDomainUser_->clearSelection();
         }
         lvDomainUser_->setUpdatesEnabled(true);
+        storeChangedAutoIPs();
 
         if (grid.error) {
             throw *grid.error;

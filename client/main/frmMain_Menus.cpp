@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 
@@ -132,7 +133,14 @@ void frmMain::mnuLogin_Click() {
         // the account just saved alone meanwhile (a free host it would re-create, marks it
         // would change and never save).
         bLoggedIn = false;
+        autoIPsLoaded_ = false;
         hide();
+        // The next account starts from its own stored boxes: the free panel only ticks the
+        // boxes its stored values name, and would leave this account's ticks standing.
+        for (QCheckBox* box : {chkAutoIP_, chkMX_, chkFTP_, chkMail_, chkTelnet_, chkVNC_, chkWWW_,
+                               chkIRC_, chkPCAW_}) {
+            box->setChecked(false);
+        }
         if (!login_ || login_->isUnloaded()) {
             login_ = new frmLogin;
         }

@@ -130,8 +130,7 @@ bool frmMain::Form_Load() {
 
         restoreUserSettings();
         init();
-        cSysTrayOn_->setIntray(true);
-        return true;
+        return showTrayAfterStart();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.form_load()"), error);
         if (OpenWindows().isEmpty() || !bLoggedIn) {
@@ -140,9 +139,20 @@ bool frmMain::Form_Load() {
         // Logged in, but a later step failed (the stored layout, say): the program goes on with
         // what it has rather than run on without a window or a timer.
         init();
-        cSysTrayOn_->setIntray(true);
-        return true;
+        return showTrayAfterStart();
     }
+}
+
+// The connected icon goes into the tray, unless a failed exchange of the start has put the other
+// one there. False when the window was closed meanwhile (a termination signal during a message).
+bool frmMain::showTrayAfterStart() {
+    if (property("quillonUnloaded").toBool()) {
+        return false;
+    }
+    if (!cSysTrayOff_->intray()) {
+        cSysTrayOn_->setIntray(true);
+    }
+    return true;
 }
 
 // Fills the login window with the saved login, when there is one.

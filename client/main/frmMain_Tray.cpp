@@ -1,8 +1,10 @@
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QMenu>
 #include <QTimer>
+#include <utility>
 
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
@@ -33,8 +35,8 @@ void frmMain::SysTrayIcon(bool bON) {
     try {
         const bool showedOn = cSysTrayOn_->intray();
         const bool showedOff = cSysTrayOff_->intray();
-        cSysTrayOn_->setIntray(false);
-        cSysTrayOff_->setIntray(false);
+        // The other icon goes, the chosen one comes; one already showing stays as it is.
+        (bON ? cSysTrayOff_ : cSysTrayOn_)->setIntray(false);
         (bON ? cSysTrayOn_ : cSysTrayOff_)->setIntray(true);
         // Every failed exchange lands here: only a change of icon is news.
         if ((bON && showedOff) || (!bON && showedOn)) {
@@ -90,7 +92,14 @@ void frmMain::cSysTrayOn_MouseDown(int button, int) {
 }
 
 bool frmMain::dialogOpen(bool focus) {
-    bool open = false;
+    // Any modal window counts too (a question, an error message): on desktops whose tray talks
+    // over D-Bus the icon's clicks reach the program while one is up.
+    QWidget* modal = QApplication::activeModalWidget();
+    bool open = modal != nullptr;
+    if (modal != nullptr && focus) {
+        modal->raise();
+        modal->activateWindow();
+    }
     for (QWidget* window : OpenWindows()) {
         const QString name = window->objectName();
         const bool about = name.compare(QLatin1String("frmAbout"), Qt::CaseInsensitive) == 0;
@@ -124,14 +133,16 @@ void frmMain::trayMouseUp(int button, const QString& procedure) {
         if (button == 2) {
             mnuPopup_->exec(QCursor::pos());
         }
-        if (bLogOffRequested) {
+        // The flags are cleared before their command runs: a click on the icon during the command
+        // (its question, the login window) must not run it a second time.
+        const bool logOff = std::exchange(bLogOffRequested, false);
+        const bool exit = std::exchange(bExitRequested, false);
+        if (logOff) {
             mnuPopupShow_Click();
             mnuLogin_Click();
-            bLogOffRequested = false;
         }
-        if (bExitRequested) {
+        if (exit) {
             mnuLogout_Click();
-            bExitRequested = false;
         }
     } catch (const ClientError& error) {
         ErrorReport(procedure, error);
@@ -178,16 +189,21 @@ void frmMain::Form_QueryUnload(bool& cancel, int) {
 }
 
 void frmMain::closeForShutdown() {
-    // A request under way ends first, as a click would wait for it.
-    if (requestInFlight()) {
+    if (property("quillonUnloaded").toBool()) {
+        return;
+    }
+    // A request under way ends first, as a click would wait for it; so does a question or a
+    // message that is up (a close already asking, a request's result). The login window is no
+    // such question: nobody is logged in, and the close unloads it.
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool waitForModal = modal != nullptr && modal != login_.data();
+    if (requestInFlight() || waitForModal) {
         QTimer::singleShot(kHeldTrayEventMs, this, [this] { closeForShutdown(); });
         return;
     }
     bExiting = true;
     bShuttingDown_ = true;
-    if (!property("quillonUnloaded").toBool()) {
-        close();
-    }
+    close();
 }
 
 // Every way of closing the main window comes here; the program ends with it.

@@ -14,6 +14,7 @@
 #include "LoginFixture.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ProgramFlags.h"
+#include "platform/ProgramForm.h"
 #include "platform/Twips.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
@@ -189,12 +190,20 @@ TEST_F(LoginWindowTest, ExitUnloadsEveryWindow) {
     // Unloading deletes a window, so the others live on the heap.
     QPointer<QDialog> other = new QDialog;
     other->setObjectName("frmAbout");
+    MarkAsForm(other);
     other->show();
+    // A window that is not one of the program's forms (Qt's own window for a tray icon, a
+    // message box) is not the program's to unload.
+    QPointer<QWidget> notAForm = new QWidget(nullptr, Qt::Window);
+    notAForm->show();
     window().cmdExit_Click();
     EXPECT_TRUE(bExiting);
     EXPECT_TRUE(waitUnloaded());
     EXPECT_TRUE(other.isNull());
+    EXPECT_FALSE(notAForm.isNull());
+    EXPECT_TRUE(notAForm->isVisible());
     EXPECT_FALSE(bLoggedIn);
+    delete notAForm.data();
 }
 
 // A stand-in main window that records its close.
@@ -213,9 +222,11 @@ TEST_F(LoginWindowTest, ExitStopsAtTheMainWindow) {
     window().show();
     QPointer<MainStandIn> main = new MainStandIn;
     main->setObjectName("FRMMAIN");
+    MarkAsForm(main);
     main->show();
     QPointer<QDialog> other = new QDialog;
     other->setObjectName("frmAbout");
+    MarkAsForm(other);
     other->show();
     const QList<QWidget*> order = QApplication::topLevelWidgets();
     const bool otherFirst = order.indexOf(other.data()) < order.indexOf(main.data());

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -101,6 +102,16 @@ TEST_F(TrayTest, TrayLeavesOpenDialogsAloneAndRunsExitOnlyAfterItsMenu) {
         EXPECT_EQ(popups.shown, 0) << "a menu over the loaded About window";
         delete frmAbout::loaded();
 
+        // A modal box that is up: on desktops whose tray talks over D-Bus the click arrives.
+        QDialog question;
+        QTimer::singleShot(0, &question, [&] {
+            main().cSysTrayOn_MouseUp(2, 0);
+            QTest::qWait(50);
+            question.reject();
+        });
+        question.exec();
+        EXPECT_EQ(popups.shown, 0) << "a menu over a modal box";
+
         // A left release brings the window forward and shows no menu.
         main().cSysTrayOn_MouseUp(1, 0);
         QTest::qWait(50);
@@ -189,6 +200,8 @@ TEST_F(TrayTest, LogOffOfAFreeAccountThenADomainLoginSwitchesToTheGrid) {
     int popupsWhileLoggingIn = -1;
     OnLoginWindow login(main(), [&](frmLogin& window) {
         EXPECT_TRUE(main().isHidden());
+        // The next account starts from its own boxes, not from the free account's ticks.
+        EXPECT_FALSE(main().chkAutoIP_->isChecked());
         // The removal went out before the login window showed.
         EXPECT_EQ(ticklerRequests().size(), 1);
         // The login window is a dialog for the tray: no menu over it.
