@@ -11,6 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   procps curl ca-certificates
+  desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <cerrno>
 
+#include "InstallLayout.h"
+
 namespace quillon {
 
 namespace {
@@ -76,9 +78,22 @@ QString StateFolder() {
     return QDir::cleanPath(base + QStringLiteral("/quillon"));
 }
 
+bool IsInstalledProgramFolder(const QString& folder) {
+    // An absolute bin folder has no prefix to find the entry under: such a layout is not
+    // recognised, and its programs log as a build's would (its system folders are not writable).
+    const QString bin = QDir::cleanPath(QStringLiteral(QUILLON_INSTALL_BINDIR));
+    const QString clean = QDir::cleanPath(folder);
+    if (folder.isEmpty() || QDir::isAbsolutePath(bin) || !clean.endsWith(QLatin1Char('/') + bin)) {
+        return false;
+    }
+    const QString prefix = clean.left(clean.size() - bin.size() - 1);
+    return QFileInfo(prefix + QLatin1Char('/') + QStringLiteral(QUILLON_INSTALL_DESKTOP_ENTRY))
+        .isFile();
+}
+
 QString UsableLogsFolder(const QString& programFolder) {
     // An empty program folder would put the logs at the root of the file system.
-    if (!programFolder.isEmpty()) {
+    if (!programFolder.isEmpty() && !IsInstalledProgramFolder(programFolder)) {
         const QString beside = withSlash(programFolder) + QStringLiteral("Logs");
         if (usable(beside)) {
             return beside;

@@ -133,6 +133,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void chkPCAW_Click();
     void chkVNC_Click();
     void chkMail_Click();
+    // Writes or removes the program's autostart entry; a failure is told and the box goes back.
+    void chkAutostart_Click();
     // Creates (box checked) or removes (box cleared) the alias `word` of the free host; a
     // failed creation clears the box again.
     void SetServiceAlias(QCheckBox* box, const QString& word);
@@ -336,6 +338,7 @@ class frmMain : public QMainWindow, public MainWindowLink {
     QCheckBox* chkWWW_ = nullptr;
     QCheckBox* chkIRC_ = nullptr;
     QCheckBox* chkPCAW_ = nullptr;
+    QCheckBox* chkAutostart_ = nullptr;
     PictureButton* cmdOKAdvanced_ = nullptr;
     QLabel* imgHelpDomainAdvanced_ = nullptr;  // object name "imgHelpDomain", index 1
 

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -9,13 +10,15 @@
 #include "main/KeepAccountAddress.h"
 #include "main/UpdateCycle.h"
 #include "main/frmMain.h"
+#include "platform/Autostart.h"
 #include "platform/MessageBox.h"
 #include "protocol/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
 
-// The advanced frame: opening and closing it, the secure-update box, and the free account's MX
-// and service-alias boxes. Also the wiring of the sub-domain panel's and the frame's controls.
+// The advanced frame: opening and closing it, the secure-update box, the autostart box, and the
+// free account's MX and service-alias boxes. Also the wiring of the sub-domain panel's and the
+// frame's controls.
 
 namespace quillon {
 
@@ -45,12 +48,14 @@ void frmMain::connectFreePanelHandlers() {
     for (const auto& [box, handler] : aliases) {
         connect(box, &QCheckBox::clicked, this, handler);
     }
+    connect(chkAutostart_, &QCheckBox::clicked, this, &frmMain::chkAutostart_Click);
 
     for (QWidget* w : {static_cast<QWidget*>(txtCorvaneIP_), static_cast<QWidget*>(chkAutoIP_)}) {
         OnEnterKey(w, [this] { cmdCorvaneSetIP_Click(); });
     }
     for (QWidget* w : {static_cast<QWidget*>(cboPorts_), static_cast<QWidget*>(cboRefreshRate_),
-                       static_cast<QWidget*>(chkSSL_), static_cast<QWidget*>(chkMX_)}) {
+                       static_cast<QWidget*>(chkSSL_), static_cast<QWidget*>(chkMX_),
+                       static_cast<QWidget*>(chkAutostart_)}) {
         OnEnterKey(w, [this] { cmdOKAdvanced_Click(); });
     }
     for (const auto& alias : aliases) {
@@ -68,10 +73,13 @@ void frmMain::cmdAdvancedFree_Click() {
         box->setText(QLatin1String(prefix) + host);
         box->setToolTip(box->text());
     }
+    // The entry may have been added or removed outside the program since the frame was built.
+    chkAutostart_->setChecked(AutostartEnabled());
     ShowFrame(QStringLiteral("AdvancedFree"));
 }
 
 void frmMain::cmdAdvancedDomain_Click() {
+    chkAutostart_->setChecked(AutostartEnabled());
     ShowFrame(QStringLiteral("AdvancedDomain"));
 }
 
@@ -81,6 +89,23 @@ void frmMain::cmdOKAdvanced_Click() {
 
 void frmMain::chkSSL_Click() {
     ApplySSLBox(chkSSL_, cboPorts_);
+}
+
+void frmMain::chkAutostart_Click() {
+    const bool wanted = chkAutostart_->isChecked();
+    const AutostartChange change = SetAutostart(wanted, QCoreApplication::applicationFilePath());
+    // The box shows the entry as it is now, whatever became of the change.
+    chkAutostart_->setChecked(AutostartEnabled());
+    if (!change.done) {
+        const QString what = wanted ? QStringLiteral(
+                                          "Quillon could not be set to start with the "
+                                          "desktop session.")
+                                    : QStringLiteral(
+                                          "Quillon could not be kept from starting "
+                                          "with the desktop session.");
+        MsgBox(what + QStringLiteral("\n\n") + change.reason, MsgButtons::OK, QString(),
+               MsgIcon::Exclamation);
+    }
 }
 
 void frmMain::chkMX_Click() {

@@ -14,6 +14,7 @@
 
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
+#include "platform/Autostart.h"
 #include "platform/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
@@ -283,9 +284,14 @@ void frmMain::buildEditorFrame(QWidget* central) {
 void frmMain::buildAdvancedFrame(QWidget* central) {
     frameAdvanced_ = frame(central, "frameAdvanced", 120, 5280, 8535, 2775);
     QWidget* f = frameAdvanced_;
+    // The SSL box is as wide as its caption, so that the autostart box fits beside it: the
+    // only line free across the frame's width in both account kinds' modes.
     chkSSL_ =
         checkBox(f, "chkSSL", QStringLiteral("Use SSL Secure Update (May effect update speed)"),
-                 240, 0, 6135, 375);
+                 240, 0, 5040, 375);
+    chkAutostart_ = checkBox(f, "chkAutostart", QStringLiteral("Start with the desktop session"),
+                             5280, 0, 3135, 375);
+    chkAutostart_->setChecked(AutostartEnabled());
     label(f, "Label16", QStringLiteral("Alternate Ports:"), 240, 510, 2520, 255);
     cboPorts_ = comboBox(f, "cboPorts", 2880, 480, 1575, 315);
     label(f, "Label17", QStringLiteral("Refresh Rate (seconds):"), 240, 870, 2520, 255);

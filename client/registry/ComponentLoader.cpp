@@ -95,7 +95,9 @@ void ComponentLoader::preload() {
         file.erase(file.rfind('/') + 1);
         file += hivekit::kLibraryFileName;
         // Kept open like library()'s own handle: the same file opened again is the same object.
-        dlopen(file.c_str(), openFlags());
+        if (!dlopen(file.c_str(), openFlags())) {
+            dlopen(hivekit::kLibraryFileName, openFlags());
+        }
     }).detach();
 }
 

@@ -14,14 +14,15 @@ namespace quillon {
 // factory creates the object. Failures throw ClientError; nothing here aborts.
 class ComponentLoader {
   public:
-    // Where the library is looked for, in order: beside the program, then the bare file
-    // name (the system's library path).
+    // Where the library is looked for, in order: beside the program (a build or an unpacked
+    // folder), then the bare file name, which dlopen looks up in the program's RUNPATH (an
+    // installed copy's private library folder) and then the system's library path.
     static QStringList candidatePaths();
 
     // Opens the first candidate that loads; the handle is kept for the life of the process.
     static void* library();
 
-    // Starts loading the library beside the program on a thread of its own, so that the
+    // Starts loading the library, from the same places, on a thread of its own, so that the
     // loading (SQLite with it) overlaps the program's start; library() then finds it loaded.
     // Best effort: whatever goes wrong is left for library() to find and report. Call it
     // before the QApplication is built (the thread uses no Qt).

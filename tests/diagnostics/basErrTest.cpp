@@ -204,6 +204,36 @@ TEST_F(LogTest, FallsBackToTheStateFolderWhenTheProgramFolderCannotTakeLogs) {
     EXPECT_EQ(LogError(program_, "4", "d()", "s", "d"), LogOutcome::SkippedFailed);
 }
 
+TEST_F(LogTest, AnInstalledCopyLogsToTheStateFolderAndNothingBelowItsPrefix) {
+    const QString state = tmp_.filePath("state") + "/quillon/Logs";
+    // A prefix the user may write in, laid out as `cmake --install` lays it out.
+    const QString prefix = tmp_.filePath("prefix");
+    const QString bin = prefix + "/bin";
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(prefix + "/share/applications"));
+    // Without the install's desktop entry the folder is a build tree's bin: logs go beside.
+    EXPECT_FALSE(IsInstalledProgramFolder(bin));
+    EXPECT_EQ(LogError(bin, "1", "a()", "s", "d"), LogOutcome::Written);
+    EXPECT_TRUE(readLog(bin + "/Logs").contains(":: a()\r\n"));
+    ASSERT_TRUE(QDir(bin + "/Logs").removeRecursively());
+
+    QFile entry(prefix + "/share/applications/quillon.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.close();
+    EXPECT_TRUE(IsInstalledProgramFolder(bin));
+    EXPECT_TRUE(IsInstalledProgramFolder(bin + "/"));
+    EXPECT_EQ(LogError(bin, "2", "b()", "s", "d"), LogOutcome::Written);
+    EXPECT_TRUE(readLog(state).contains(":: b()\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(bin + "/Logs"));
+    EXPECT_FALSE(QFileInfo::exists(prefix + "/Logs"));
+
+    // The entry marks only its own prefix's bin folder.
+    ASSERT_TRUE(QDir().mkpath(prefix + "/libexec"));
+    EXPECT_FALSE(IsInstalledProgramFolder(prefix + "/libexec"));
+    EXPECT_FALSE(IsInstalledProgramFolder(prefix));
+    EXPECT_FALSE(IsInstalledProgramFolder(QString()));
+}
+
 TEST_F(LogTest, GivesUpOnAFileLockedPastTheWaitAndWritesOnceItIsFree) {
     ASSERT_TRUE(QDir().mkpath(logs()));
     int retries = 0;

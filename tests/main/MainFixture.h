@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QFile>
 #include <QPointer>
 #include <QStringList>
 
@@ -53,6 +54,8 @@ class MainFixture : public LoginFixture {
     void tick(int n = 1);
 
     FixedClock clock_{QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0))};
+    // The advanced frame's autostart box reads the desktop's autostart folder: the test's own.
+    ScopedEnv configHome_{"XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath("config"))};
     QPointer<frmMain> main_;
 };
 
