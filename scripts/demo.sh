@@ -68,6 +68,9 @@ echo "corvane-sim is running on http://$http and https://$https (log: $sim_log)"
 
 # The demo's own store: the connection settings that point quillon at corvane-sim.
 export HIVEKIT_STORE=$demo/registry.db
+# The demo's own configuration folder: "Start with the desktop session" writes its autostart
+# entry there, not into your desktop's.
+export XDG_CONFIG_HOME=$demo/config
 key='HKLM\SOFTWARE\Corvane\Init'
 setting() {  # setting NAME DATA
   "$bin/hivekit-reg" add "$key" /v "$1" /d "$2" /f >/dev/null
