@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "InstallLayout.h"
 #include "platform/ClientError.h"
 
 namespace quillon {
@@ -49,6 +50,9 @@ QStringList ComponentLoader::candidatePaths() {
     const QString dir = programDirectory();
     if (!dir.isEmpty()) {
         paths << QDir(dir).filePath(QString::fromLatin1(hivekit::kLibraryFileName));
+        paths << QDir::cleanPath(dir + QLatin1Char('/') +
+                                 QStringLiteral(QUILLON_INSTALL_COMPONENT_FROM_BIN) +
+                                 QLatin1Char('/') + QString::fromLatin1(hivekit::kLibraryFileName));
     }
     paths << QString::fromLatin1(hivekit::kLibraryFileName);
     return paths;
@@ -91,13 +95,19 @@ void ComponentLoader::preload() {
         if (n <= 0) {
             return;
         }
-        std::string file(path, static_cast<size_t>(n));
-        file.erase(file.rfind('/') + 1);
-        file += hivekit::kLibraryFileName;
-        // Kept open like library()'s own handle: the same file opened again is the same object.
-        if (!dlopen(file.c_str(), openFlags())) {
-            dlopen(hivekit::kLibraryFileName, openFlags());
+        std::string folder(path, static_cast<size_t>(n));
+        folder.erase(folder.rfind('/') + 1);
+        // The places candidatePaths() names, in its order. Kept open like library()'s own
+        // handle: the same file opened again is the same object.
+        const std::string beside = folder + hivekit::kLibraryFileName;
+        const std::string installed =
+            folder + QUILLON_INSTALL_COMPONENT_FROM_BIN + "/" + hivekit::kLibraryFileName;
+        for (const std::string& file : {beside, installed}) {
+            if (::access(file.c_str(), F_OK) == 0 && dlopen(file.c_str(), openFlags())) {
+                return;
+            }
         }
+        dlopen(hivekit::kLibraryFileName, openFlags());
     }).detach();
 }
 

@@ -15,8 +15,8 @@ namespace quillon {
 class ComponentLoader {
   public:
     // Where the library is looked for, in order: beside the program (a build or an unpacked
-    // folder), then the bare file name, which dlopen looks up in the program's RUNPATH (an
-    // installed copy's private library folder) and then the system's library path.
+    // folder), in an installed copy's private library folder (lib/quillon below the prefix, as
+    // the install lays it out), then the bare file name (the system's library path).
     static QStringList candidatePaths();
 
     // Opens the first candidate that loads; the handle is kept for the life of the process.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "InstallLayout.h"
 #include "platform/ClientError.h"
 #include "registry/ComponentLoader.h"
 #include "registry/Registry.h"
@@ -29,9 +30,13 @@ class RegistryTest : public ::testing::Test {
 
 TEST_F(RegistryTest, LoaderLooksBesideTheProgramFirst) {
     const QStringList paths = ComponentLoader::candidatePaths();
-    ASSERT_EQ(paths.size(), 2);
-    EXPECT_EQ(paths[0], QDir(qEnvironmentVariable("QUILLON_BIN_DIR")).filePath("libhivekit.so"));
-    EXPECT_EQ(paths[1], "libhivekit.so");
+    ASSERT_EQ(paths.size(), 3);
+    const QDir bin(qEnvironmentVariable("QUILLON_BIN_DIR"));
+    EXPECT_EQ(paths[0], bin.filePath("libhivekit.so"));
+    // Then where an installed copy keeps it, below the prefix the bin folder is in.
+    EXPECT_EQ(paths[1],
+              QDir::cleanPath(bin.filePath(QUILLON_INSTALL_COMPONENT_FROM_BIN "/libhivekit.so")));
+    EXPECT_EQ(paths[2], "libhivekit.so");
 }
 
 TEST_F(RegistryTest, SettingsRoundTripThroughTheComponent) {
