@@ -156,6 +156,9 @@ void frmMain::mnuLogin_Click() {
             close();
             return;
         }
+        // The new account's own geometry, columns and sort, as at start-up: without them it
+        // would take over this window's and save them under its own name at its close.
+        restoreUserSettings();
         init();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.mnuLogin_Click()"), error);

@@ -186,6 +186,7 @@ TEST_F(TrayTest, EachCloseQuestionsNoKeepsTheWindowAndSavesNothing) {
 // host and shows the login window; a domain account logs in and its close asks nothing, as the
 // refused Exit left bExiting set.
 TEST_F(TrayTest, LogOffOfAFreeAccountThenADomainLoginSwitchesToTheGrid) {
+    storeUserDword(QStringLiteral("demo"), QStringLiteral("Col1"), 3000);
     startSim();
     sim_->setAddress(QStringLiteral("free"), QStringLiteral("192.0.2.20"));
     storeUserDword(QStringLiteral("free"), QStringLiteral("bAutoIP"), 1);
@@ -238,6 +239,8 @@ TEST_F(TrayTest, LogOffOfAFreeAccountThenADomainLoginSwitchesToTheGrid) {
     EXPECT_TRUE(main().frameCorvaneDomain_->isHidden());
     EXPECT_TRUE(main().mnuAddDomain_->isVisible());
     EXPECT_GT(main().lvDomainUser_->topLevelItemCount(), 0);
+    // demo's own stored layout, not the free account's window.
+    EXPECT_EQ(main().columnTwips(0), 3000);
 
     main().close();
     EXPECT_TRUE(unloaded());
