@@ -14,7 +14,7 @@ namespace {
 const QString kEntryName = QStringLiteral("quillon.desktop");
 
 // Characters that make an Exec argument need quotes, and those that need a backslash inside
-// the quotes (the desktop entry specification, "The Exec key").
+// the quotes, by the rules of the desktop entry format for its Exec key.
 const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
 const QString kEscapedInQuotes = QStringLiteral("\"`$\\");
 

@@ -55,6 +55,13 @@ setting() {
   "$bin/hivekit-reg" add "$1" /v "$2" /t "${4:-REG_SZ}" /d "$3" /f >/dev/null ||
     fail "hivekit-reg could not write $2"
 }
+# saved_login USER: the next quillon logs in as USER (whose password is USER too) at its start.
+init='HKLM\SOFTWARE\Corvane\Init'
+saved_login() {
+  setting "$init" bSaveLogin 1 REG_DWORD
+  setting "$init" Username "$1"
+  setting "$init" Password "$1"
+}
 # stored KEY NAME: the value's data as hivekit-reg shows it, a DWORD in decimal (empty when
 # absent).
 stored() {

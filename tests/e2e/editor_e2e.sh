@@ -9,10 +9,7 @@ bin=$1
 . "$(dirname "$0")/e2e_lib.sh"
 
 start_sim
-init='HKLM\SOFTWARE\Corvane\Init'
-setting "$init" bSaveLogin 1 REG_DWORD
-setting "$init" Username demo
-setting "$init" Password demo
+saved_login demo
 start_screen
 start_quillon
 main=$(main_window)
@@ -63,8 +60,7 @@ menu_exit "$main"
 wait_exit
 
 # As free: the panel's address, then the www alias on and off from the advanced frame.
-setting "$init" Username free
-setting "$init" Password free
+saved_login free
 start_quillon
 main=$(main_window)
 [ -n "$main" ] || fail "the main window did not appear for free"

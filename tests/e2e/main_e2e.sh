@@ -9,10 +9,7 @@ bin=$1
 . "$(dirname "$0")/e2e_lib.sh"
 
 start_sim
-init='HKLM\SOFTWARE\Corvane\Init'
-setting "$init" bSaveLogin 1 REG_DWORD
-setting "$init" Username demo
-setting "$init" Password demo
+saved_login demo
 setting "$init" RefreshRate 60
 setting 'HKLM\SOFTWARE\Corvane\demo' AutoIPs \
   'DEMO-HOME.EXAMPLE;;A;;WWW;;192.0.2.10~~DEMO-LAB.EXAMPLE;;PORT RELAY;;CAM;;HTTP://192.0.2.11:8080/CAM~~'

@@ -9,10 +9,7 @@ bin=$1
 . "$(dirname "$0")/e2e_lib.sh"
 
 start_sim
-init='HKLM\SOFTWARE\Corvane\Init'
-setting "$init" bSaveLogin 1 REG_DWORD
-setting "$init" Username demo
-setting "$init" Password demo
+saved_login demo
 start_screen
 start_quillon
 main=$(main_window)
@@ -25,8 +22,7 @@ wait_exit
 question_box() { timeout 10 xdotool search --sync --onlyvisible --name '^Corvane$' | head -n 1; }
 has() { [[ "$(records "$1" "$1")" == *"$2"* ]]; }
 
-setting "$init" Username free
-setting "$init" Password free
+saved_login free
 sim '/_sim/address?user=free&ip=10.9.8.7' >/dev/null || fail "could not set the address"
 start_quillon
 main=$(main_window)
