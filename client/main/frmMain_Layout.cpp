@@ -26,6 +26,11 @@ constexpr int kGapBelowTop = 200;
 // What the window needs around a frame: title, menu bar and borders.
 constexpr int kExtraHeight = 850;
 constexpr int kExtraWidth = 360;
+// The part of those that the window manager draws outside the window here (a 22-pixel title bar
+// and 4-pixel borders), where the layout counted it in the window's own size. Without taking it
+// off, every held frame had a blank band of about 30 pixels below it and 8 on its right.
+constexpr int kTitleAndBordersHeight = 450;
+constexpr int kBordersWidth = 120;
 constexpr int kAdvancedFreeHeight = 2850;
 constexpr int kAdvancedDomainHeight = 1360;
 // The Done button's distance from the advanced frame's bottom in the free account's mode.
@@ -163,8 +168,9 @@ void frmMain::showHeldFrame(QFrame* frame, int topY) {
 
 // Sets the window to the size that shows the frame and nothing more.
 void frmMain::holdWindowAt(QFrame* frame) {
-    const int height = pixelsToTwips(frame->height()) + pixelsToTwips(frame->y()) + kExtraHeight;
-    const int width = pixelsToTwips(frame->width()) + kExtraWidth;
+    const int height = pixelsToTwips(frame->height()) + pixelsToTwips(frame->y()) + kExtraHeight -
+                       kTitleAndBordersHeight;
+    const int width = pixelsToTwips(frame->width()) + kExtraWidth - kBordersWidth;
     if (twipsHeight() != height || twipsWidth() != width) {
         const FlagGuard sizing(bSizing_);
         resize(twipsToPixels(width), twipsToPixels(height));

@@ -79,6 +79,8 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         {"AdvancedFree", m.frameAdvanced_, 2850},
         {"AdvancedDomain", m.frameAdvanced_, 1360},
     };
+    // The window holds the frame with 850 twips below and 360 beside it, less the title bar and
+    // borders (450 and 120) that the window manager draws outside the window.
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         m.ShowFrame(QLatin1String(c.mode));
@@ -89,14 +91,14 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         EXPECT_EQ(frame.top(), onGrid(topY));
         EXPECT_EQ(frame.height(), onGrid(c.frameHeight));
         EXPECT_EQ(windowSize(),
-                  QSize(onGrid(8535 + 360), onGrid(frame.height() + frame.top() + 850)));
+                  QSize(onGrid(8535 + 240), onGrid(frame.height() + frame.top() + 400)));
         EXPECT_EQ(twipsOf(m.frmTop_).width(), 8535);
         EXPECT_EQ(twipsOf(m.frmIPStatus_).left(), 8535 - 4095);
         // The maximize box is no way out of a held size.
         m.setWindowStateNumber(2);
         settle();
         EXPECT_EQ(m.windowStateNumber(), 0);
-        EXPECT_EQ(windowSize().height(), onGrid(frame.height() + frame.top() + 850));
+        EXPECT_EQ(windowSize().height(), onGrid(frame.height() + frame.top() + 400));
     }
     // Done sits 450 above the free frame's bottom, level with the refresh rate in the domain
     // account's short frame, whose alias boxes (Top 1440 and below) are then out of view.
@@ -171,7 +173,7 @@ TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
         SCOPED_TRACE(round);
         m.ShowFrame(QStringLiteral("Domain"));
         settle();
-        EXPECT_EQ(windowSize().width(), 8895);
+        EXPECT_EQ(windowSize().width(), 8535 + 240);
         EXPECT_EQ(userValue(user_, QStringLiteral("MainWidth")), QStringLiteral("12000"));
         EXPECT_EQ(userValue(user_, QStringLiteral("MainHeight")), QStringLiteral("9000"));
         EXPECT_EQ(storedType(QStringLiteral("SOFTWARE\\Corvane\\demo"), QStringLiteral("MainLeft")),
