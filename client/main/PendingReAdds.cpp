@@ -11,10 +11,13 @@ namespace {
 const QString kEntrySep = QStringLiteral("~~");
 const QString kFieldSep = QStringLiteral(";;");
 
+// The address is part of a record's identity: an account may hold several records of one
+// name and type (round-robin A records, MX records of one name), each pending on its own.
 bool sameRecord(const PendingRecord& a, const PendingRecord& b) {
     return a.domain.compare(b.domain, Qt::CaseInsensitive) == 0 &&
            a.recordType.compare(b.recordType, Qt::CaseInsensitive) == 0 &&
-           a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+           a.name.compare(b.name, Qt::CaseInsensitive) == 0 &&
+           a.address.compare(b.address, Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
@@ -31,7 +34,8 @@ void PendingReAdds::add(const PendingRecord& record) {
 
 PendingRecord PendingKeyOf(const GridRecord& record) {
     return PendingRecord{record.Domain, record.RecordType,
-                         record.Name.isEmpty() ? QStringLiteral("@") : record.Name, QString()};
+                         record.Name.isEmpty() ? QStringLiteral("@") : record.Name,
+                         record.ServerAddress};
 }
 
 const PendingRecord* PendingReAdds::find(const PendingRecord& record) const {

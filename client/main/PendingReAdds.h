@@ -28,18 +28,18 @@ struct PendingRecord {
     bool operator==(const PendingRecord& other) const = default;
 };
 
-// The pending entry's key for a record of the grid (an empty name is the root "@"); finds,
-// and removes, the entry of that record whatever its address.
+// The pending entry's key for a record of the grid (an empty name is the root "@"), with the
+// address the grid shows for it.
 PendingRecord PendingKeyOf(const GridRecord& record);
 
 class PendingReAdds {
   public:
-    // Adds a record, or replaces the entry of the same domain, type and name (compared without
-    // regard to case), so that a record is pending once.
+    // Adds a record, or replaces the entry of the same domain, type, name and address (compared
+    // without regard to case), so that a record is pending once.
     void add(const PendingRecord& record);
-    // Removes the entry of that domain, type and name; true when one was there.
+    // Removes the entry of that domain, type, name and address; true when one was there.
     bool remove(const PendingRecord& record);
-    // The entry of that domain, type and name, or null.
+    // The entry of that domain, type, name and address, or null.
     const PendingRecord* find(const PendingRecord& record) const;
     void clear() { records_.clear(); }
     bool isEmpty() const { return records_.empty(); }

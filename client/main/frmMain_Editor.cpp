@@ -214,9 +214,12 @@ void frmMain::cmdServerIP_Click() {
                                           txtServerIP_->text(), true, autoIP ? 1 : 0);
             if (added) {
                 // The record is on the service now: whatever was waiting under its name is done.
-                bool pendingChanged = pending_.remove(PendingRecord{domain, recordType, name, {}});
+                bool pendingChanged =
+                    pending_.remove(PendingRecord{domain, recordType, name, txtServerIP_->text()});
                 if (existing) {
-                    pendingChanged |= pending_.remove(PendingKeyOf(old));
+                    PendingRecord opened = PendingKeyOf(old);
+                    opened.address = editedAddress_;
+                    pendingChanged |= pending_.remove(opened);
                 }
                 if (pendingChanged) {
                     savePendingReAdds();

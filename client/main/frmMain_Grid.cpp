@@ -162,7 +162,14 @@ void frmMain::cmdDeleteGrid_Click() {
             row->text(1) + kCrLf + QStringLiteral("Name: ") + row->text(2) + kCrLf +
             QStringLiteral("Server Address: ") + row->text(3) + kCrLf + QStringLiteral("AutoIP: ") +
             row->text(4) + kCrLf;
-        if (MsgBox(question, MsgButtons::YesNo, kCorvane) != MsgAnswer::Yes) {
+        bool answeredYes = false;
+        {
+            // A retry that added the pending record back while the question is up would leave
+            // it on the service after a Yes.
+            const BusyFlag holdRetries(pendingQuestionOpen_);
+            answeredYes = MsgBox(question, MsgButtons::YesNo, kCorvane) == MsgAnswer::Yes;
+        }
+        if (!answeredYes) {
             return;
         }
         if (bDeleteBusy_) {

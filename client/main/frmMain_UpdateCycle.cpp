@@ -200,7 +200,10 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
 // address that fits the current one, with its AutoIP mark. A record that the service's list already
 // holds at that address (its add went through but the reply was lost) needs no request.
 void frmMain::retryPendingReAdds(const QString& newIP) {
-    if (pending_.isEmpty()) {
+    // The editor open on a pending row, or the question whether to delete one, decides about
+    // the record first: a re-add meanwhile would leave it on the service beside the user's edit.
+    const bool editorOnPending = editingPending_ && !frameOtherDomain_->isHidden();
+    if (pending_.isEmpty() || editorOnPending || pendingQuestionOpen_) {
         return;
     }
     RequestInFlightGuard inFlight;

@@ -14,13 +14,13 @@ TEST(PendingReAdds, StoredTextAndTheAddressOfARetry) {
     PendingReAdds pending;
     pending.add({"a.example", "A", "@", "1.2.3.4"});
     pending.add({"b.example", "PORT RELAY", "cam", "http://1.2.3.4:8080/cam"});
-    pending.add({"A.EXAMPLE", "a", "@", "5.6.7.8"});  // the same record: replaced, not doubled
+    pending.add({"A.EXAMPLE", "a", "@", "1.2.3.4"});  // the same record: replaced, not doubled
     ASSERT_EQ(pending.records().size(), 2u);
     const QString text = pending.toText();
     EXPECT_EQ(
         text,
         QStringLiteral(
-            "A.EXAMPLE;;a;;@;;5.6.7.8~~b.example;;PORT RELAY;;cam;;http://1.2.3.4:8080/cam~~"));
+            "A.EXAMPLE;;a;;@;;1.2.3.4~~b.example;;PORT RELAY;;cam;;http://1.2.3.4:8080/cam~~"));
     EXPECT_EQ(PendingReAdds::fromText(text).records(), pending.records());
     EXPECT_EQ(PendingReAdds::fromText("x;;A;;@~~" + text + "junk").records(), pending.records());
 
@@ -36,9 +36,17 @@ TEST(PendingReAdds, StoredTextAndTheAddressOfARetry) {
     EXPECT_EQ(PendingAddressFor(unmarked.records()[0], "9.9.9.9"), QStringLiteral("http://h:81/x"));
     EXPECT_EQ(unmarked.toText(), QStringLiteral("c.example;;PORT RELAY;;x;;http://h:81/x;;0~~"));
 
-    EXPECT_TRUE(pending.remove({"b.example", "port relay", "CAM", QString()}));
-    EXPECT_FALSE(pending.remove({"b.example", "port relay", "CAM", QString()}));
+    EXPECT_TRUE(pending.remove({"b.example", "port relay", "CAM", "HTTP://1.2.3.4:8080/cam"}));
+    EXPECT_FALSE(pending.remove({"b.example", "port relay", "CAM", "HTTP://1.2.3.4:8080/cam"}));
     EXPECT_EQ(pending.records().size(), 1u);
+
+    // Round-robin records share domain, type and name: each is pending on its own, and the one
+    // removed is the one named.
+    pending.add({"a.example", "A", "@", "5.6.7.8"});
+    ASSERT_EQ(pending.records().size(), 2u);
+    EXPECT_TRUE(pending.remove({"a.example", "A", "@", "5.6.7.8"}));
+    ASSERT_EQ(pending.records().size(), 1u);
+    EXPECT_EQ(pending.records()[0].address, QStringLiteral("1.2.3.4"));
 }
 
 class PendingReAddTest : public MainFixture {
@@ -177,9 +185,16 @@ TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
     dropTheAddAfterTheDelete();
     main().lvDomainUser_->setCurrentItem(benchRow());
     sim_->clearLog();
+    // A check while the question is up re-adds nothing: the answer decides about the record.
+    messages_.onShow = [&](const MsgBoxRequest&) {
+        messages_.onShow = nullptr;
+        tick(6);
+        EXPECT_EQ(ipRequests().size(), 1);
+    };
     messages_.queueAnswer(MsgAnswer::Yes);
     main().cmdDeleteGrid_Click();
     EXPECT_TRUE(ticklerRequests().isEmpty());
+    EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
     EXPECT_TRUE(main().pendingReAdds().isEmpty());
     EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
     EXPECT_EQ(benchRow(), nullptr);
@@ -196,6 +211,11 @@ TEST_F(PendingReAddTest, EditingAPendingRowKeepsItsMarkAndSendsNoDelete) {
     main().EditGrid();
     EXPECT_TRUE(main().chkDomainAutoIP_->isChecked());
     EXPECT_EQ(main().txtServerIP_->text(), QStringLiteral("198.51.100.7"));
+    // Checks while the editor is open leave the opened record to it.
+    sim_->clearLog();
+    tick(6);
+    EXPECT_EQ(ipRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
     main().txtServerIP_->setText(QStringLiteral("198.51.100.8"));
     sim_->clearLog();
     main().cmdServerIP_Click();
@@ -204,6 +224,7 @@ TEST_F(PendingReAddTest, EditingAPendingRowKeepsItsMarkAndSendsNoDelete) {
     EXPECT_TRUE(sent[0].contains("DNSCommand=RECORDADD"));
     EXPECT_TRUE(
         serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;198.51.100.8"));
+    EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;198.51.100.7"));
     EXPECT_TRUE(main().pendingReAdds().isEmpty());
     EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;198.51.100.8~~"));
     ASSERT_NE(benchRow(), nullptr);
