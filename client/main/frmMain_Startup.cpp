@@ -207,6 +207,10 @@ void frmMain::restoreUserSettings() {
     });
     setTwipsGeometry(geometry.left, geometry.top, geometry.width, geometry.height);
     setWindowStateNumber(storedState);
+    // After a Log Off the window may be in another mode, holding the previous account's grid
+    // state for its return to the grid: the return, and the next write, are this account's.
+    savedWindowState_ = storedState == 2 ? 2 : 0;
+    writtenWindowState_ = storedState;
 }
 
 void frmMain::init() {

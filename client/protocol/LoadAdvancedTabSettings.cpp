@@ -122,9 +122,10 @@ void LoadAdvancedTabSettings(QWidget* window) {
         }
 
         // Ticking the box runs the window's SSL handler, which switches to the secure address.
-        if (reg.getValue(QStringLiteral("bSSL")) == QLatin1String("1")) {
-            chkSSL->setChecked(true);
-        }
+        // The box is also cleared when the stored choice is no SSL: after a Log Off the main
+        // window still holds the previous session's tick, which would send this session's
+        // requests to the secure address and save bSSL 1 over the user's choice.
+        chkSSL->setChecked(reg.getValue(QStringLiteral("bSSL")) == QLatin1String("1"));
 
         if (chkSSL->checkState() != Qt::Unchecked) {
             cboPorts->setEnabled(false);

@@ -19,6 +19,7 @@
 #include "login/ProgramFlags.h"
 #include "login/clsUser.h"
 #include "platform/ServiceDefaultAddress.h"
+#include "protocol/basDNS.h"
 #include "registry/Registry.h"
 
 namespace quillon::test {
@@ -246,6 +247,38 @@ TEST_F(TrayTest, LogOffOfAFreeAccountThenADomainLoginSwitchesToTheGrid) {
     EXPECT_TRUE(unloaded());
     EXPECT_TRUE(messages_.shown().empty());
     EXPECT_FALSE(userValue(QStringLiteral("demo"), QStringLiteral("MainLeft")).isEmpty());
+}
+
+// The window outlives a Log Off; the next account gets its own SSL choice and window state, not
+// the previous session's, and saves its own.
+TEST_F(TrayTest, AfterLogOffTheNextAccountKeepsItsOwnSSLChoiceAndWindowState) {
+    storeUserDword(QStringLiteral("demo"), QStringLiteral("WindowState"), 2);
+    ASSERT_TRUE(startAs(QStringLiteral("free")));
+    ASSERT_EQ(main().windowStateNumber(), 0);
+    OnLoginWindow login(main(), [&](frmLogin& window) {
+        // The main window's box still holds a tick of the session just ended, while the stored
+        // choice, and the login window's box, say no SSL.
+        const QSignalBlocker quiet(main().chkSSL_);
+        main().chkSSL_->setChecked(true);
+        window.findChild<QLineEdit*>(QStringLiteral("txtUsername"))
+            ->setText(QStringLiteral("demo"));
+        window.findChild<QLineEdit*>(QStringLiteral("txtPassword"))
+            ->setText(QStringLiteral("demo"));
+        window.cmdLogin_Click();
+    });
+    main().mnuLogin_Click();
+    ASSERT_TRUE(login.done);
+    ASSERT_EQ(objUser().sUsername, QStringLiteral("demo"));
+    EXPECT_FALSE(main().chkSSL_->isChecked());
+    EXPECT_EQ(sServiceURL, PlainServiceURL(main().cboPorts_->currentText()));
+    EXPECT_EQ(main().windowStateNumber(), 2);
+
+    main().close();
+    Registry init;
+    init.setKey(QStringLiteral("SOFTWARE\\Corvane\\Init"));
+    EXPECT_EQ(init.getValue(QStringLiteral("bSSL")), QStringLiteral("0"));
+    EXPECT_EQ(userValue(QStringLiteral("demo"), QStringLiteral("WindowState")),
+              QStringLiteral("2"));
 }
 
 TEST_F(TrayTest, ShowRestoresTheStoredStateOrNormalWhenNoneIsStored) {
