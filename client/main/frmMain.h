@@ -242,6 +242,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void repointFreeHost();
     void retryPendingReAdds(const QString& newIP);
     void savePendingReAdds();
+    // Whether the record the editor opened is this one, as the service held it when opened.
+    bool isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
+                        const QString& address) const;
 
     // Grid helpers (frmMain_Grid.cpp).
     void applySort();

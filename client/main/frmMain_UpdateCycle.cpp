@@ -149,6 +149,9 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
             return;
         }
         RequestInFlightGuard inFlight;
+        // The editor may be open while the window is hidden in the tray: its box then holds the
+        // user's input, and the record it opened may be among those re-pointed.
+        const bool editorOpen = !frameOtherDomain_->isHidden();
         bool pendingChanged = false;
         int repointed = 0;
         for (const RowCells& row : readRows(lvDomainUser_)) {
@@ -173,11 +176,18 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
             QString addAddress = lblIPAddress_->text();
             if (relay) {
                 // The relay keeps its port and path; the editor's box is left holding it.
-                txtServerIP_->setText(RepointedRelayAddress(row.address, newIP));
-                addAddress = txtServerIP_->text();
+                addAddress = RepointedRelayAddress(row.address, newIP);
+                if (!editorOpen) {
+                    txtServerIP_->setText(addAddress);
+                }
             }
             const bool added =
                 DNSTickler(row.domain, name, kRecordAdd, row.recordType, addAddress, false, 1);
+            if (added && editorOpen &&
+                isOpenedRecord(row.domain, row.recordType, name, row.address)) {
+                // Update/Add's delete must name the record as the service now holds it.
+                editedAddress_ = addAddress;
+            }
             // The record is gone from the service now: keep it pending, so that later checks
             // add it back, rather than lose it for good.
             if (deleted && !added) {
@@ -233,6 +243,18 @@ void frmMain::retryPendingReAdds(const QString& newIP) {
     if (changed) {
         savePendingReAdds();
     }
+}
+
+bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
+                             const QString& address) const {
+    if (GridRecord_.Domain.isEmpty()) {
+        return false;  // the editor adds a new record
+    }
+    const QString openedName = GridRecord_.Name.isEmpty() ? QStringLiteral("@") : GridRecord_.Name;
+    return GridRecord_.Domain.compare(domain, Qt::CaseInsensitive) == 0 &&
+           GridRecord_.RecordType.compare(recordType, Qt::CaseInsensitive) == 0 &&
+           openedName.compare(name, Qt::CaseInsensitive) == 0 &&
+           editedAddress_.compare(address, Qt::CaseInsensitive) == 0;
 }
 
 void frmMain::savePendingReAdds() {

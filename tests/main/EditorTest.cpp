@@ -240,6 +240,32 @@ TEST_F(EditorTest, PortRelayOpensWithoutItsPortAndMergesItWhenSent) {
     EXPECT_TRUE(main().txtPort_->isHidden());
 }
 
+// The window hidden in the tray with the editor open: the check re-points the opened relay, yet
+// leaves the user's input in the box, and Update/Add then replaces the record where it now is.
+TEST_F(EditorTest, ARePointWhileTheEditorIsHiddenLeavesItsInputAndItsRecordToIt) {
+    storeUserText("demo", "AutoIPs",
+                  "DEMO-LAB.EXAMPLE;;PORT RELAY;;CAM;;HTTP://192.0.2.11:8080/CAM~~");
+    startDemo();
+    select("demo-lab.example", "PORT RELAY", "cam");
+    main().EditGrid();
+    main().txtPort_->setText(QStringLiteral("81"));
+    main().hide();
+    sim_->setAddress("demo", "198.51.100.7");
+    tick(6);
+    ASSERT_EQ(sent(), QStringList({"RECORDDELETE PORT RELAY cam HTTP://192.0.2.11:8080/cam",
+                                   "RECORDADD PORT RELAY cam http://198.51.100.7:8080/cam"}));
+    EXPECT_EQ(boxText(), QStringLiteral("http://192.0.2.11/cam"));
+
+    main().show();
+    sim_->clearLog();
+    main().cmdServerIP_Click();
+    EXPECT_EQ(sent(), QStringList({"RECORDDELETE PORT RELAY cam http://198.51.100.7:8080/cam",
+                                   "RECORDADD PORT RELAY cam http://192.0.2.11:81/cam"}));
+    const QString records = serviceRecords("demo", "demo");
+    EXPECT_EQ(records.count(";;cam;;"), 1) << records.toStdString();
+    EXPECT_TRUE(records.contains("demo-lab.example;;PORT RELAY;;cam;;http://192.0.2.11:81/cam"));
+}
+
 // The delete of the old record went through, the add of the new one did not: the old record
 // comes back, or, when that fails too, waits as pending and is added back by the next check.
 TEST_F(EditorTest, AFailedAddPutsTheOldRecordBack) {
