@@ -171,8 +171,8 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
                 continue;
             }
             QString name = row.nameToSend();
-            const bool deleted =
-                DNSTickler(row.domain, name, kRecordDelete, row.recordType, row.address, false, 1);
+            const UpdateOutcome deleted = DNSTicklerOutcome(row.domain, name, kRecordDelete,
+                                                            row.recordType, row.address, false, 1);
             QString addAddress = lblIPAddress_->text();
             if (relay) {
                 // The relay keeps its port and path; the editor's box is left holding it.
@@ -188,9 +188,10 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
                 // Update/Add's delete must name the record as the service now holds it.
                 editedAddress_ = addAddress;
             }
-            // The record is gone from the service now: keep it pending, so that later checks
-            // add it back, rather than lose it for good.
-            if (deleted && !added) {
+            // The record is gone from the service now, or may be (the delete's reply was lost):
+            // keep it pending, so that later checks add it back, rather than lose it for good.
+            // A retry finds it already there when the add did go through after all.
+            if (deleted != UpdateOutcome::Refused && !added) {
                 pending_.add(PendingRecord{row.domain, row.recordType, name, addAddress});
                 pendingChanged = true;
             }
@@ -231,9 +232,11 @@ void frmMain::retryPendingReAdds(const QString& newIP) {
             UpdateAutoIPEntry(record.domain, record.name, kRecordAdd, record.recordType, address,
                               track);
         } else {
+            // A refusal leaves the status alone: the service answered, and the check just
+            // found it connected.
             QString name = record.name;
-            if (!DNSTickler(record.domain, name, kRecordAdd, record.recordType, address, false,
-                            track)) {
+            if (DNSTicklerOutcome(record.domain, name, kRecordAdd, record.recordType, address,
+                                  false, track, OnRefusal::KeepStatus) != UpdateOutcome::Done) {
                 continue;
             }
         }

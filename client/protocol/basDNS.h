@@ -77,6 +77,20 @@ bool DNSTickler(const QString& domain, QString& name, const QString& command,
                 const QString& recordType, const QString& address, bool showMessage,
                 int trackAutoIP);
 
+// What became of an update request: done, refused by the service (it answered without
+// "SUCCESS"), or no reply at all (a failed transfer: whether the service carried it out is not
+// known).
+enum class UpdateOutcome { Done, Refused, NoReply };
+// Whether the service's refusal sets the connection status to "not connected", as it does for
+// the user's own requests, or leaves it alone, for a retry the program sends by itself: the
+// service did answer.
+enum class OnRefusal { MarkNotConnected, KeepStatus };
+
+// DNSTickler with its outcome told apart.
+UpdateOutcome DNSTicklerOutcome(const QString& domain, QString& name, const QString& command,
+                                const QString& recordType, const QString& address, bool showMessage,
+                                int trackAutoIP, OnRefusal onRefusal = OnRefusal::MarkNotConnected);
+
 // As DNSTickler for an alias of a sub-domain account: the name sent is name + "." + the user
 // name; the AutoIP list is not touched.
 bool DNSTicklerAdvanced(const QString& domain, QString& name, const QString& command,

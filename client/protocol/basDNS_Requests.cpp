@@ -68,11 +68,12 @@ struct Outcome {
 };
 
 // The shared body of the two update requests, from sending the query to the result.
-bool runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
-               const std::function<void(const QString&)>& onSuccess) {
+UpdateOutcome runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
+                        const std::function<void(const QString&)>& onSuccess,
+                        OnRefusal onRefusal = OnRefusal::MarkNotConnected) {
     const std::optional<QString> reply = send(query);
     if (!reply) {
-        return false;  // a failed transfer: nothing shown, nothing changed
+        return UpdateOutcome::NoReply;  // a failed transfer: nothing shown, nothing changed
     }
     if (reply->contains(kSuccess)) {
         markConnected();
@@ -80,14 +81,16 @@ bool runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
         if (showMessage) {
             MsgBox(outcome.successText, MsgButtons::OK, QStringLiteral("Corvane"), MsgIcon::None);
         }
-        return true;
+        return UpdateOutcome::Done;
     }
     if (showMessage) {
         MsgBox(outcome.failurePrefix + GetReplyValue(*reply, QStringLiteral("Error:")),
                MsgButtons::OK, outcome.failureTitle);
     }
-    markNotConnected();
-    return false;
+    if (onRefusal == OnRefusal::MarkNotConnected) {
+        markNotConnected();
+    }
+    return UpdateOutcome::Refused;
 }
 
 }  // namespace
@@ -124,6 +127,13 @@ QString GetIPAddress() {
 bool DNSTickler(const QString& domain, QString& name, const QString& command,
                 const QString& recordType, const QString& address, bool showMessage,
                 int trackAutoIP) {
+    return DNSTicklerOutcome(domain, name, command, recordType, address, showMessage,
+                             trackAutoIP) == UpdateOutcome::Done;
+}
+
+UpdateOutcome DNSTicklerOutcome(const QString& domain, QString& name, const QString& command,
+                                const QString& recordType, const QString& address, bool showMessage,
+                                int trackAutoIP, OnRefusal onRefusal) {
     try {
         DisabledMainWindow disabled;
         if (name.isEmpty()) {
@@ -141,15 +151,18 @@ bool DNSTickler(const QString& domain, QString& name, const QString& command,
                               QString()};
         const QString query = DNSTicklerQuery(user.sUsername, user.sPassword, name, domain, command,
                                               recordType, address);
-        return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
-            user.sIPAddress = address;
-            takeRecordList(reply, user.sDomainUserRecords);
-            if (!user.bCorvaneOnly) {
-                UpdateAutoIPEntry(domain, name, command, recordType, address, trackAutoIP);
-            }
-        });
+        return runUpdate(
+            query, outcome, showMessage,
+            [&](const QString& reply) {
+                user.sIPAddress = address;
+                takeRecordList(reply, user.sDomainUserRecords);
+                if (!user.bCorvaneOnly) {
+                    UpdateAutoIPEntry(domain, name, command, recordType, address, trackAutoIP);
+                }
+            },
+            onRefusal);
     } catch (const std::exception&) {
-        return false;
+        return UpdateOutcome::NoReply;
     }
 }
 
@@ -174,9 +187,9 @@ bool DNSTicklerAdvanced(const QString& domain, QString& name, const QString& com
         const QString query = DNSTicklerAdvancedQuery(user.sUsername, user.sPassword, name, domain,
                                                       command, recordType, address);
         return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
-            user.sIPAddress = address;
-            takeRecordList(reply, user.sDomainUserRecords);
-        });
+                   user.sIPAddress = address;
+                   takeRecordList(reply, user.sDomainUserRecords);
+               }) == UpdateOutcome::Done;
     } catch (const std::exception&) {
         return false;
     }

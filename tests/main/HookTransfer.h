@@ -30,7 +30,9 @@ class HookTransfer : public Transfer {
     }
 
     std::function<void(const QString& url)> before;
-    std::function<void(const QString& url, const TransferReply& reply)> after;
+    // May also change the reply: a reply set to failed is one lost on the way back, after the
+    // service acted on the request.
+    std::function<void(const QString& url, TransferReply& reply)> after;
 
   private:
     CurlTransfer inner_;

@@ -166,6 +166,39 @@ TEST_F(PendingReAddTest, PendingRecordSurvivesARestart) {
 
 // The add went through although its reply was lost: the service's list already holds the
 // record at the address the retry would send, so only its mark comes back.
+// The delete is carried out but its reply is lost, and the add fails: the record may be gone from
+// the service, so it is kept pending like one whose delete answered.
+TEST_F(PendingReAddTest, ALostDeleteReplyBeforeAFailedAddKeepsTheRecordPending) {
+    startWithMarkedBench();
+    {
+        HookTransfer transfer;
+        transfer.after = [&](const QString& url, TransferReply& reply) {
+            if (url.contains("DNSCommand=RECORDDELETE") && reply.ok) {
+                reply = TransferReply{false, {}, QStringLiteral("connection lost")};
+                sim_->injectFault(SimProcess::Fault::Drop, 2);
+            }
+        };
+        tick(6);
+    }
+    EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
+    ASSERT_EQ(main().pendingReAdds().records().size(), 1u);
+    sim_->clearLog();
+    tick(5);
+    expectBenchBackAndMarked();
+}
+
+// A pending record the service refuses is retried without the window calling the service
+// unreachable: it answered, and the check found it connected.
+TEST_F(PendingReAddTest, ARefusedRetryLeavesTheConnectionStatusAlone) {
+    storeUserText("demo", PendingReAdds::kValueName, "demo-lab.example;;TXT;;note;;text;;0~~");
+    ASSERT_TRUE(startAs("demo"));
+    sim_->clearLog();
+    tick(12);
+    EXPECT_EQ(ticklerRequests().size(), 2);
+    EXPECT_EQ(main().lblStatus_->text(), QStringLiteral("Connected"));
+    EXPECT_EQ(main().pendingReAdds().records().size(), 1u);
+}
+
 TEST_F(PendingReAddTest, RecordAlreadyBackNeedsNoRequest) {
     startWithMarkedBench();
     dropTheAddAfterTheDelete();
