@@ -208,6 +208,14 @@ void frmMain::closeForShutdown() {
 
 // Every way of closing the main window comes here; the program ends with it.
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (requestInFlight()) {
+        // A request's wait holds user input but lets the window manager's close through: the
+        // close waits for the request, and the sequence it belongs to, to end, rather than
+        // saving and unloading between a re-point's delete and its add.
+        event->ignore();
+        QTimer::singleShot(kHeldTrayEventMs, this, [this] { close(); });
+        return;
+    }
     bool cancel = false;
     Form_QueryUnload(cancel, 0);
     if (cancel) {

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "HookTransfer.h"
@@ -9,6 +10,7 @@
 #include "login/clsUser.h"
 #include "main/UpdateCycle.h"
 #include "protocol/basDNS.h"
+#include "support/Wait.h"
 
 namespace quillon::test {
 namespace {
@@ -220,6 +222,23 @@ TEST_F(UpdateCycleTest, TickDuringASlowRequestCountsAndLeavesTheCheck) {
     tick();  // a later tick at the threshold makes the check the others left
     EXPECT_EQ(ipRequests().size(), 2);
     EXPECT_EQ(main().tickCount(), 1);
+}
+
+// The window manager's close reaches the window while a request waits for its reply: the close
+// waits for the request's end instead of saving and unloading in the middle of it.
+TEST_F(UpdateCycleTest, ACloseDuringARequestWaitsForItsEnd) {
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    setRate(QStringLiteral("30"));
+    tick(2);
+    sim_->injectFault(SimProcess::Fault::Delay, 1, 1000);
+    bool unloadedDuringRequest = true;
+    QTimer::singleShot(200, &main(), [&] {
+        main().close();
+        unloadedDuringRequest = main().property("quillonUnloaded").toBool();
+    });
+    tick();
+    EXPECT_FALSE(unloadedDuringRequest);
+    EXPECT_TRUE(waitUntil([&] { return main().property("quillonUnloaded").toBool(); }));
 }
 
 }  // namespace
