@@ -54,6 +54,15 @@ CREATE TABLE IF NOT EXISTS vals(
 CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, seq);
 )sql";
 
+// The highest key id ever given out. A key id is never given again, so that a writer holding
+// the id of a key deleted meanwhile fails on the foreign key instead of writing into a newer
+// key that took the same id (rowids come back when the newest row is deleted). Created on the
+// first key made, so that stores written before it gain it without a change of schema version.
+constexpr const char* kKeyIdsTable = "CREATE TABLE IF NOT EXISTS key_ids(high INTEGER NOT NULL)";
+constexpr const char* kNextKeyId =
+    "SELECT max(coalesce((SELECT max(high) FROM key_ids), 0), coalesce((SELECT max(id) FROM "
+    "keys), 0)) + 1";
+
 // Binds text as text and data as a blob; an empty one is bound as empty, never as NULL.
 void Bind(sqlite3_stmt* st, int index, std::string_view text) {
     sqlite3_bind_text(st, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()),
@@ -477,19 +486,44 @@ long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& ke
         if (c != kStoreNotFound) {
             return c;
         }
-        sqlite3_stmt* ins = Prepare("INSERT INTO keys(parent, name, folded) VALUES(?,?,?)");
-        if (!ins) {
+        if (long code = Exec(kKeyIdsTable); code != kStoreOk) {
+            return code;
+        }
+        sqlite3_stmt* next = Prepare(kNextKeyId);
+        sqlite3_stmt* ins = Prepare("INSERT INTO keys(id, parent, name, folded) VALUES(?,?,?,?)");
+        if (!next || !ins) {
             return kStoreIoFailed;
         }
         for (std::size_t i = found; i < parts.size(); ++i) {
+            std::int64_t id = 0;
+            {
+                Reset resetNext(next);
+                if (int rc = sqlite3_step(next); rc != SQLITE_ROW) {
+                    return Code(rc);
+                }
+                id = sqlite3_column_int64(next, 0);
+            }
             Reset reset(ins);
-            sqlite3_bind_int64(ins, 1, keyId);
-            Bind(ins, 2, parts[i]);
-            Bind(ins, 3, FoldName(parts[i]));
+            sqlite3_bind_int64(ins, 1, id);
+            sqlite3_bind_int64(ins, 2, keyId);
+            Bind(ins, 3, parts[i]);
+            Bind(ins, 4, FoldName(parts[i]));
             if (int rc = sqlite3_step(ins); rc != SQLITE_DONE) {
                 return Code(rc);
             }
-            keyId = sqlite3_last_insert_rowid(db_);
+            keyId = id;
+        }
+        if (long code = Exec("DELETE FROM key_ids"); code != kStoreOk) {
+            return code;
+        }
+        sqlite3_stmt* high = Prepare("INSERT INTO key_ids(high) VALUES(?)");
+        if (!high) {
+            return kStoreIoFailed;
+        }
+        Reset resetHigh(high);
+        sqlite3_bind_int64(high, 1, keyId);
+        if (int rc = sqlite3_step(high); rc != SQLITE_DONE) {
+            return Code(rc);
         }
         disposition = 1;
         return kStoreOk;

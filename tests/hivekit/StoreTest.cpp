@@ -84,6 +84,25 @@ TEST_F(StoreFileTest, AFileThatIsNotAStoreIsLeftExactlyAsItWas) {
     EXPECT_NE(access((storePath + "-wal").c_str(), F_OK), 0);
 }
 
+// A writer holding a key that another program deleted meanwhile must not write into a key made
+// after the deletion: the id of a deleted key is never given again, so the write fails instead.
+TEST_F(StoreFileTest, AStaleKeyIdNeverReachesAKeyMadeAfterItsDeletion) {
+    constexpr auto hklm = static_cast<std::int32_t>(0x80000002u);
+    Store writer;
+    Store other;
+    std::int64_t stale = 0;
+    std::int64_t fresh = 0;
+    int disposition = 0;
+    ASSERT_EQ(writer.CreateKey(hklm, "Keep\\A", stale, disposition), kStoreOk);
+    ASSERT_EQ(other.DeleteKeyTree(hklm, "Keep", "A"), kStoreOk);
+    ASSERT_EQ(other.CreateKey(hklm, "Keep\\B", fresh, disposition), kStoreOk);
+    EXPECT_NE(fresh, stale);
+    EXPECT_EQ(writer.SetValue(stale, "Port", 1, "8080"), kStoreKeyDeleted);
+    std::vector<ValueRow> rows;
+    ASSERT_EQ(other.ReadValues(fresh, rows), kStoreOk);
+    EXPECT_TRUE(rows.empty());
+}
+
 TEST_F(StoreFileTest, SymbolicLinkOrFifoInPlaceOfTheStoreIsRefused) {
     const std::string target = dir + "/elsewhere.db";
     std::ofstream(target) << "";
