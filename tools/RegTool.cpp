@@ -206,29 +206,40 @@ int Add(Store& store, std::int32_t root, const std::string& path, const Options&
         err << "ERROR: A root key cannot be created.\n";
         return 1;
     }
-    if (long code = store.CreateKey(root, path, id, disposition); code != kStoreOk) {
-        err << "ERROR: Cannot create the key " << FullName(root, path) << ". "
-            << StoreErrorText(store, code) << "\n";
-        return 1;
-    }
-    if (o.valueName) {
+    if (o.valueName && !o.force && store.OpenKey(root, path, id) == kStoreOk) {
         std::vector<ValueRow> rows;
         store.ReadValues(id, rows);
         bool exists = false;
         for (const ValueRow& row : rows) {
             exists = exists || SameName(row.name, *o.valueName);
         }
-        if (exists && !o.force &&
+        if (exists &&
             !Confirm("Value " + (o.valueName->empty() ? std::string("(Default)") : *o.valueName) +
                          " exists, overwrite",
                      err, in)) {
             err << "The operation was cancelled.\n";
             return 1;
         }
-        if (long code = store.SetValue(id, *o.valueName, type, data); code != kStoreOk) {
-            err << "ERROR: Cannot write the value. " << StoreErrorText(store, code) << "\n";
-            return 1;
+    }
+    // The key is made (or found again, after the question) and the value written in one
+    // transaction: a failed write leaves no new empty key, and the value lands in the key of
+    // that path as it is now, whatever other programs did while the question was up.
+    bool keyMade = false;
+    const long code = store.Batch([&]() -> long {
+        if (long c = store.CreateKey(root, path, id, disposition); c != kStoreOk) {
+            return c;
         }
+        keyMade = true;
+        return o.valueName ? store.SetValue(id, *o.valueName, type, data) : kStoreOk;
+    });
+    if (code != kStoreOk) {
+        if (keyMade) {
+            err << "ERROR: Cannot write the value. " << StoreErrorText(store, code) << "\n";
+        } else {
+            err << "ERROR: Cannot create the key " << FullName(root, path) << ". "
+                << StoreErrorText(store, code) << "\n";
+        }
+        return 1;
     }
     out << kDone << "\n";
     return 0;
@@ -249,24 +260,42 @@ int Delete(Store& store, std::int32_t root, const std::string& path, const Optio
             err << "The operation was cancelled.\n";
             return 1;
         }
-        std::vector<ValueRow> rows;
-        if (long code = store.ReadValues(id, rows); code != kStoreOk) {
-            err << OpenError(store, code) << "\n";
-            return 1;
-        }
+        // The key is found again and its values read and deleted in one transaction: all of
+        // them go or none does, and they are the values of that path as it is now, whatever
+        // other programs did while the question was up.
+        bool opened = false;
         bool found = false;
-        for (const ValueRow& row : rows) {
-            if (o.allValues || SameName(row.name, *o.valueName)) {
-                found = true;
-                // A value that another writer removed meanwhile is gone all the same.
-                if (long code = store.DeleteValue(id, row.name);
-                    code != kStoreOk && code != kStoreNotFound) {
-                    err << "ERROR: Cannot delete the value "
-                        << (row.name.empty() ? std::string("(Default)") : row.name) << ". "
-                        << StoreErrorText(store, code) << "\n";
-                    return 1;
+        std::string failedValue;
+        const long code = store.Batch([&]() -> long {
+            if (long c = store.OpenKey(root, path, id); c != kStoreOk) {
+                return c;
+            }
+            std::vector<ValueRow> rows;
+            if (long c = store.ReadValues(id, rows); c != kStoreOk) {
+                return c;
+            }
+            opened = true;
+            for (const ValueRow& row : rows) {
+                if (o.allValues || SameName(row.name, *o.valueName)) {
+                    found = true;
+                    if (long c = store.DeleteValue(id, row.name); c != kStoreOk) {
+                        failedValue = row.name.empty() ? std::string("(Default)") : row.name;
+                        return c;
+                    }
                 }
             }
+            return kStoreOk;
+        });
+        if (code != kStoreOk) {
+            if (!opened) {
+                err << OpenError(store, code) << "\n";
+            } else if (!failedValue.empty()) {
+                err << "ERROR: Cannot delete the value " << failedValue << ". "
+                    << StoreErrorText(store, code) << "\n";
+            } else {
+                err << "ERROR: Cannot delete the values. " << StoreErrorText(store, code) << "\n";
+            }
+            return 1;
         }
         if (!found && !o.allValues) {
             err << kNotFound << "\n";

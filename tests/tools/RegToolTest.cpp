@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <utility>
 
 #include "RegFile.h"
 #include "RegText.h"
@@ -87,6 +89,60 @@ TEST_F(RegToolTest, OverwritingAndDeletingAskUnlessForced) {
     ASSERT_EQ(Run({"add", "HKLM\\K\\Deep\\Er"}), 0);
     EXPECT_EQ(Run({"delete", "HKLM\\K", "/f"}), 0);
     EXPECT_EQ(Run({"query", "HKLM\\K"}), 1);
+}
+
+// Another program changes the store while a question waits for its answer: the command then
+// acts on the keys as they are after the answer, never on a key made meanwhile.
+TEST_F(RegToolTest, ChangesMadeWhileAQuestionIsUpAreNotWrittenOver) {
+    // Gives the answer only after `meanwhile` has run.
+    class AnswerAfter : public std::streambuf {
+      public:
+        AnswerAfter(std::function<void()> meanwhile, std::string answer)
+            : meanwhile_(std::move(meanwhile)), answer_(std::move(answer)) {}
+
+      protected:
+        int_type underflow() override {
+            if (meanwhile_) {
+                std::exchange(meanwhile_, nullptr)();
+                setg(answer_.data(), answer_.data(), answer_.data() + answer_.size());
+            }
+            return gptr() < egptr() ? traits_type::to_int_type(*gptr()) : traits_type::eof();
+        }
+
+      private:
+        std::function<void()> meanwhile_;
+        std::string answer_;
+    };
+    const auto ask = [this](std::vector<std::string> args, std::function<void()> meanwhile) {
+        AnswerAfter answer(std::move(meanwhile), "yes\n");
+        std::istream in(&answer);
+        std::ostringstream o;
+        std::ostringstream e;
+        return RunReg(args, o, e, in);
+    };
+    const auto other = [this](std::vector<std::string> args) { ASSERT_EQ(Run(args), 0) << err; };
+
+    ASSERT_EQ(Run({"add", "HKCU\\Keep\\A", "/v", "a1", "/d", "x"}), 0);
+    EXPECT_EQ(ask({"delete", "HKCU\\Keep\\A", "/va"},
+                  [&] {
+                      other({"delete", "HKCU\\Keep\\A", "/f"});
+                      other({"add", "HKCU\\Keep\\B", "/v", "important", "/d", "settings"});
+                  }),
+              1);
+    ASSERT_EQ(Run({"query", "HKCU\\Keep\\B", "/v", "important"}), 0);
+    EXPECT_NE(out.find("settings"), std::string::npos) << out;
+
+    ASSERT_EQ(Run({"add", "HKCU\\Tmp", "/v", "Port", "/d", "80"}), 0);
+    EXPECT_EQ(ask({"add", "HKCU\\Tmp", "/v", "Port", "/d", "8080"},
+                  [&] {
+                      other({"delete", "HKCU\\Tmp", "/f"});
+                      other({"add", "HKCU\\alice", "/v", "Port", "/d", "443"});
+                  }),
+              0);
+    ASSERT_EQ(Run({"query", "HKCU\\alice", "/v", "Port"}), 0);
+    EXPECT_NE(out.find("443"), std::string::npos) << out;
+    ASSERT_EQ(Run({"query", "HKCU\\Tmp", "/v", "Port"}), 0);
+    EXPECT_NE(out.find("8080"), std::string::npos) << out;
 }
 
 TEST_F(RegToolTest, ExportAndImportRoundTripAKeyTree) {
