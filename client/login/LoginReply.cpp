@@ -10,6 +10,16 @@ LoginVerdict JudgeLoginReply(const QString& reply) {
     }
     const QString value = GetReplyValue(reply, QStringLiteral("DNS LOGIN:"));
     if (value == QLatin1String("SUCCESS")) {
+        // A page cut short inside a field would log in with a fragment of it: an account whose
+        // record list lost entries would lose their AutoIP marks at the first save.
+        for (const char* tag :
+             {"FirstName:", "LastName:", "Domains:", "SubDomain:", "RecordTypes:",
+              "ExpirationDate:", "IPAddress:", "DomainUserRecords:", "UserLevel:"}) {
+            const QString field = QLatin1String(tag);
+            if (reply.contains(field) && !HasClosedField(reply, field)) {
+                return LoginVerdict::Unexpected;
+            }
+        }
         return LoginVerdict::Success;
     }
     if (value == QLatin1String("FAIL")) {

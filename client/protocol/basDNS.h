@@ -56,8 +56,13 @@ QString TrimNull(const QVariant& value);
 
 // The value of a labelled field of a reply: the text after the first occurrence of `tag`
 // (case-sensitive, the tag includes its colon) up to the next "</p", through TrimNull. The empty
-// string when the tag is absent. When no "</p" follows the tag, the rest of the reply is taken.
+// string when the tag is absent, and when no "</p" follows it: the service closes every field,
+// so an open one is a reply cut short (a connection that closed mid-page), and the text after
+// it a fragment (an address cut to "1.2.3", a record list that lost its last entries).
 QString GetReplyValue(const QString& reply, const QString& tag);
+
+// Whether the reply holds `tag` with a "</p" after it: a field the reply carries whole.
+bool HasClosedField(const QString& reply, const QString& tag);
 
 // Clears the combo box and adds the items of a comma-separated list in order, unchanged (empty
 // items count; an empty list gives no items). Afterwards nothing is selected (currentIndex -1)

@@ -97,10 +97,11 @@ UpdateOutcome runUpdate(const QString& query, const Outcome& outcome, bool showM
 
 namespace {
 
-// Replaces the account's record list with the reply's. A reply without the list (a page cut
-// short) leaves it as it is: an empty grid would lose every record's AutoIP mark at the next save.
+// Replaces the account's record list with the reply's. A reply without the whole list (a page
+// cut short before it or inside it) leaves it as it is: a grid without those records would lose
+// their AutoIP marks at the next save.
 void takeRecordList(const QString& reply, QString& records) {
-    if (reply.contains(kRecordsTag)) {
+    if (HasClosedField(reply, kRecordsTag)) {
         records = GetReplyValue(reply, kRecordsTag);
     }
 }

@@ -67,7 +67,15 @@ QString GetReplyValue(const QString& reply, const QString& tag) {
     }
     const QStringView rest = QStringView(reply).sliced(at + tag.size());
     const qsizetype close = findText(rest, u"</p");
-    return trimSpaces(close < 0 ? rest : rest.first(close)).toString();
+    return close < 0 ? QString() : trimSpaces(rest.first(close)).toString();
+}
+
+bool HasClosedField(const QString& reply, const QString& tag) {
+    if (tag.isEmpty()) {
+        return false;
+    }
+    const qsizetype at = findText(reply, tag);
+    return at >= 0 && findText(QStringView(reply).sliced(at + tag.size()), u"</p") >= 0;
 }
 
 void FillComboFromList(QComboBox* combo, const QString& list) {

@@ -196,10 +196,22 @@ TEST_F(LoginActionTest, LoginValueIsComparedExactlyAfterTrimming) {
         EXPECT_EQ(messages_.texts().size(), 2);
         EXPECT_FALSE(bLoggedIn);
     }
+    {
+        // A page cut short inside a field is no login: its record list would be a fragment.
+        FakeTransfer cut(
+            {true,
+             QStringLiteral("<p>DNS LOGIN:SUCCESS</p><p>DomainUserRecords:a.com;;A;;@;;"
+                            "1.2.3.4~~a.com;;A;;www;;1.2"),
+             {}});
+        window().cmdLogin_Click();
+        EXPECT_EQ(messages_.texts().size(), 3);
+        EXPECT_EQ(messages_.texts().last(), kMsgContactError);
+        EXPECT_FALSE(bLoggedIn);
+    }
     FakeTransfer blanks(
         {true, QStringLiteral("<p>DNS LOGIN:  SUCCESS  </p><p>FirstName:X</p>"), {}});
     window().cmdLogin_Click();
-    EXPECT_EQ(messages_.texts().size(), 2);
+    EXPECT_EQ(messages_.texts().size(), 3);
     EXPECT_TRUE(bLoggedIn);
     EXPECT_EQ(objUser().sFirstName, "X");
     EXPECT_TRUE(objUser().sLastName.isEmpty());

@@ -53,6 +53,21 @@ TEST_F(Requests, ASuccessWhileConnectedChangesNothingVisible) {
     EXPECT_TRUE(window.tray.isEmpty());
 }
 
+// A connection that closed mid-page gives a reply cut short: its fragments are neither the
+// address nor the record list.
+TEST_F(Requests, AReplyCutShortGivesNoAddressAndKeepsTheRecordList) {
+    transfer.queueReply(QStringLiteral("<p>SUCCESS</p><p>IPAddress:1.2.3"));
+    EXPECT_EQ(GetIPAddress(), QString());
+    transfer.queueReply(
+        QStringLiteral("<p>SUCCESS</p><p>IPAddress:9.9.9.9</p><p>"
+                       "DomainUserRecords:a.com;;A;;@;;1.2.3.4~~a.com;;A;;www;;1.2"));
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("9.9.9.9"));
+    EXPECT_EQ(objUser().sDomainUserRecords, QStringLiteral("old"));
+    transfer.queueReply(successReply());
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("9.9.9.9"));
+    EXPECT_EQ(objUser().sDomainUserRecords, kRecords);
+}
+
 TEST_F(Requests, DNSTicklerSuccessUpdatesTheAccountAndConfirms) {
     window.showStatus(QStringLiteral("Not Connected with Server"), kStatusColourNotConnected);
     transfer.queueReply(successReply());
