@@ -175,7 +175,8 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
                                                             row.recordType, row.address, false, 1);
             QString addAddress = lblIPAddress_->text();
             if (relay) {
-                // The relay keeps its port and path; the editor's box is left holding it.
+                // The relay keeps its port and path; the editor's box is left holding it, unless
+                // the box holds the user's input in an open editor.
                 addAddress = RepointedRelayAddress(row.address, newIP);
                 if (!editorOpen) {
                     txtServerIP_->setText(addAddress);
