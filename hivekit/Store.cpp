@@ -513,17 +513,8 @@ long Store::CreateKey(std::int32_t root, std::string_view path, std::int64_t& ke
             }
             keyId = id;
         }
-        if (long code = Exec("DELETE FROM key_ids"); code != kStoreOk) {
+        if (long code = RaiseKeyIdHighWater(); code != kStoreOk) {
             return code;
-        }
-        sqlite3_stmt* high = Prepare("INSERT INTO key_ids(high) VALUES(?)");
-        if (!high) {
-            return kStoreIoFailed;
-        }
-        Reset resetHigh(high);
-        sqlite3_bind_int64(high, 1, keyId);
-        if (int rc = sqlite3_step(high); rc != SQLITE_DONE) {
-            return Code(rc);
         }
         disposition = 1;
         return kStoreOk;
@@ -555,8 +546,24 @@ long Store::DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::s
         if (long c = ResolvePath(r->id, parts, found, keyId); c != kStoreOk) {
             return c;
         }
+        // Before any id is freed: a store whose keys were made before the mark existed gets it
+        // here, so the ids deleted now are never given again either.
+        if (long c = RaiseKeyIdHighWater(); c != kStoreOk) {
+            return c;
+        }
         return DeleteSubtree(keyId);
     });
+}
+
+long Store::RaiseKeyIdHighWater() {
+    if (long code = Exec(kKeyIdsTable); code != kStoreOk) {
+        return code;
+    }
+    return Exec(
+        "INSERT INTO key_ids(high) SELECT max(coalesce((SELECT max(high) FROM key_ids), 0), "
+        "coalesce((SELECT max(id) FROM keys), 0)); "
+        "DELETE FROM key_ids WHERE rowid <> (SELECT rowid FROM key_ids ORDER BY high DESC "
+        "LIMIT 1)");
 }
 
 long Store::DeleteSubtree(std::int64_t top) {

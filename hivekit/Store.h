@@ -94,6 +94,8 @@ class Store {
     void Disconnect();
     long PrepareSchema();
     sqlite3_stmt* Prepare(const char* sql);
+    // Keeps in key_ids the highest key id given so far (see kKeyIdsTable). Inside a write.
+    long RaiseKeyIdHighWater();
     long Exec(const char* sql);
     // Runs one statement that returns no rows, prepared once per connection: the transaction
     // statements run several times for every write and every key read.

@@ -101,6 +101,20 @@ TEST_F(StoreFileTest, AStaleKeyIdNeverReachesAKeyMadeAfterItsDeletion) {
     std::vector<ValueRow> rows;
     ASSERT_EQ(other.ReadValues(fresh, rows), kStoreOk);
     EXPECT_TRUE(rows.empty());
+
+    // A store whose newest key was made before the mark existed: its deletion keeps the id
+    // from coming back too.
+    ASSERT_EQ(writer.CreateKey(hklm, "Keep\\C", stale, disposition), kStoreOk);
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(storePath.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "DROP TABLE key_ids", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    ASSERT_EQ(other.DeleteKeyTree(hklm, "Keep", "C"), kStoreOk);
+    ASSERT_EQ(other.CreateKey(hklm, "Keep\\D", fresh, disposition), kStoreOk);
+    EXPECT_NE(fresh, stale);
+    EXPECT_EQ(writer.SetValue(stale, "Port", 1, "8080"), kStoreKeyDeleted);
 }
 
 TEST_F(StoreFileTest, SymbolicLinkOrFifoInPlaceOfTheStoreIsRefused) {
