@@ -11,20 +11,21 @@ namespace {
 const QString kEntrySep = QStringLiteral("~~");
 const QString kFieldSep = QStringLiteral(";;");
 
+}  // namespace
+
 // The address is part of a record's identity: an account may hold several records of one
 // name and type (round-robin A records, MX records of one name), each pending on its own.
-bool sameRecord(const PendingRecord& a, const PendingRecord& b) {
+bool SamePendingRecord(const PendingRecord& a, const PendingRecord& b) {
     return a.domain.compare(b.domain, Qt::CaseInsensitive) == 0 &&
            a.recordType.compare(b.recordType, Qt::CaseInsensitive) == 0 &&
            a.name.compare(b.name, Qt::CaseInsensitive) == 0 &&
            a.address.compare(b.address, Qt::CaseInsensitive) == 0;
 }
 
-}  // namespace
-
 void PendingReAdds::add(const PendingRecord& record) {
-    const auto found = std::find_if(records_.begin(), records_.end(),
-                                    [&](const PendingRecord& r) { return sameRecord(r, record); });
+    const auto found = std::find_if(records_.begin(), records_.end(), [&](const PendingRecord& r) {
+        return SamePendingRecord(r, record);
+    });
     if (found != records_.end()) {
         *found = record;
     } else {
@@ -39,14 +40,16 @@ PendingRecord PendingKeyOf(const GridRecord& record) {
 }
 
 const PendingRecord* PendingReAdds::find(const PendingRecord& record) const {
-    const auto found = std::find_if(records_.begin(), records_.end(),
-                                    [&](const PendingRecord& r) { return sameRecord(r, record); });
+    const auto found = std::find_if(records_.begin(), records_.end(), [&](const PendingRecord& r) {
+        return SamePendingRecord(r, record);
+    });
     return found == records_.end() ? nullptr : &*found;
 }
 
 bool PendingReAdds::remove(const PendingRecord& record) {
-    const auto found = std::find_if(records_.begin(), records_.end(),
-                                    [&](const PendingRecord& r) { return sameRecord(r, record); });
+    const auto found = std::find_if(records_.begin(), records_.end(), [&](const PendingRecord& r) {
+        return SamePendingRecord(r, record);
+    });
     if (found == records_.end()) {
         return false;
     }

@@ -32,6 +32,10 @@ struct PendingRecord {
 // address the grid shows for it.
 PendingRecord PendingKeyOf(const GridRecord& record);
 
+// Whether two entries are the same record: domain, type, name and address, without regard to
+// case.
+bool SamePendingRecord(const PendingRecord& a, const PendingRecord& b);
+
 class PendingReAdds {
   public:
     // Adds a record, or replaces the entry of the same domain, type, name and address (compared

@@ -381,8 +381,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // The opened record waits to be added back: it is not on the service, so Update/Add sends
     // no delete for it. The update cycle holds the retries of pending records meanwhile.
     bool editingPending_ = false;
-    // Set while the delete question is up: retries of pending rows wait for its answer.
-    bool pendingQuestionOpen_ = false;
+    // Set while the delete question is up: re-points and retries wait for its answer, so that
+    // the record it names is still where the question says when the user says Yes.
+    bool deleteQuestionOpen_ = false;
     // Set while LoadFreeUserInfo restores the alias boxes: their handlers then send nothing.
     bool bLoadingFreeUser = false;
     // Busy flags of the panel's Update/Add and of the MX and alias boxes: a handler whose flag

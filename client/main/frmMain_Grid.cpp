@@ -164,9 +164,9 @@ void frmMain::cmdDeleteGrid_Click() {
             row->text(4) + kCrLf;
         bool answeredYes = false;
         {
-            // A retry that added the pending record back while the question is up would leave
-            // it on the service after a Yes.
-            const BusyFlag holdRetries(pendingQuestionOpen_);
+            // A re-point or a retry while the question is up would move the record or add it
+            // back, and the delete after a Yes would miss it.
+            const BusyFlag holdChanges(deleteQuestionOpen_);
             answeredYes = MsgBox(question, MsgButtons::YesNo, kCorvane) == MsgAnswer::Yes;
         }
         if (!answeredYes) {

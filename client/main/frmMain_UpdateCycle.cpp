@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <optional>
 #include <vector>
 
 #include "diagnostics/ErrorReport.h"
@@ -144,8 +145,9 @@ void frmMain::ShowUpTime() {
 
 void frmMain::UpdateDomainAutoIPs(QString& newIP) {
     try {
-        // Another panel (the editor) is open: it owns txtServerIP and the current record.
-        if (frameGrid_->isHidden() && isVisible()) {
+        // Another panel (the editor) is open: it owns txtServerIP and the current record. The
+        // delete question waits for its answer on the record where it is now.
+        if ((frameGrid_->isHidden() && isVisible()) || deleteQuestionOpen_) {
             return;
         }
         RequestInFlightGuard inFlight;
@@ -184,10 +186,12 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
             }
             const bool added =
                 DNSTickler(row.domain, name, kRecordAdd, row.recordType, addAddress, false, 1);
-            if (added && editorOpen &&
+            if (deleted != UpdateOutcome::Refused && editorOpen &&
                 isOpenedRecord(row.domain, row.recordType, name, row.address)) {
-                // Update/Add's delete must name the record as the service now holds it.
+                // The opened record is where the re-point put it, or pending there: Update/Add's
+                // delete must name it as the service now holds it, or send none.
                 editedAddress_ = addAddress;
+                editingPending_ = !added;
             }
             // The record is gone from the service now, or may be (the delete's reply was lost):
             // keep it pending, so that later checks add it back, rather than lose it for good.
@@ -212,16 +216,23 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
 // address that fits the current one, with its AutoIP mark. A record that the service's list already
 // holds at that address (its add went through but the reply was lost) needs no request.
 void frmMain::retryPendingReAdds(const QString& newIP) {
-    // The editor open on a pending row, or the question whether to delete one, decides about
-    // the record first: a re-add meanwhile would leave it on the service beside the user's edit.
-    const bool editorOnPending = editingPending_ && !frameOtherDomain_->isHidden();
-    if (pending_.isEmpty() || editorOnPending || pendingQuestionOpen_) {
+    // The editor open on a pending row, or the delete question, decides about the record
+    // first: a re-add meanwhile would leave it on the service beside the user's edit.
+    if (pending_.isEmpty() || deleteQuestionOpen_) {
         return;
+    }
+    std::optional<PendingRecord> opened;
+    if (editingPending_ && !frameOtherDomain_->isHidden()) {
+        opened = PendingKeyOf(GridRecord_);
+        opened->address = editedAddress_;
     }
     RequestInFlightGuard inFlight;
     bool changed = false;
     const std::vector<PendingRecord> waiting = pending_.records();
     for (const PendingRecord& record : waiting) {
+        if (opened && SamePendingRecord(record, *opened)) {
+            continue;
+        }
         const QString address = PendingAddressFor(record, newIP);
         const QString entry = record.domain + QStringLiteral(";;") + record.recordType +
                               QStringLiteral(";;") + record.name + QStringLiteral(";;") + address;
@@ -251,8 +262,8 @@ void frmMain::retryPendingReAdds(const QString& newIP) {
 
 bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
                              const QString& address) const {
-    if (GridRecord_.Domain.isEmpty()) {
-        return false;  // the editor adds a new record
+    if (GridRecord_.Domain.isEmpty() || editingPending_) {
+        return false;  // the editor adds a new record, or opened one that is not on the service
     }
     const QString openedName = GridRecord_.Name.isEmpty() ? QStringLiteral("@") : GridRecord_.Name;
     return GridRecord_.Domain.compare(domain, Qt::CaseInsensitive) == 0 &&

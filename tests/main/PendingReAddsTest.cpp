@@ -235,6 +235,67 @@ TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
     EXPECT_TRUE(ticklerRequests().isEmpty());
 }
 
+// While the delete question is up, a check re-points nothing: the Yes then deletes the record
+// where the question shows it, rather than missing one moved meanwhile.
+TEST_F(PendingReAddTest, TheDeleteQuestionHoldsTheRePointOfItsRecord) {
+    startWithMarkedBench();
+    main().lvDomainUser_->setCurrentItem(benchRow());
+    messages_.onShow = [&](const MsgBoxRequest&) {
+        messages_.onShow = nullptr;
+        tick(6);
+        EXPECT_EQ(ipRequests().size(), 1);
+        EXPECT_TRUE(ticklerRequests().isEmpty());
+    };
+    messages_.queueAnswer(MsgAnswer::Yes);
+    main().cmdDeleteGrid_Click();
+    EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
+    EXPECT_EQ(main().lblStatus_->text(), QStringLiteral("Connected"));
+}
+
+// The window hidden with the editor open on a marked record: the re-point deletes it and fails to
+// add it back, so the editor now holds a pending record and Update/Add sends no delete for it.
+TEST_F(PendingReAddTest, AnOpenedRecordLeftPendingByARePointIsEditedAsPending) {
+    startWithMarkedBench();
+    main().lvDomainUser_->setCurrentItem(benchRow());
+    main().EditGrid();
+    main().hide();
+    dropTheAddAfterTheDelete();
+    main().show();
+    main().chkDomainAutoIP_->setChecked(false);
+    main().txtServerIP_->setText(QStringLiteral("198.51.100.8"));
+    sim_->clearLog();
+    main().cmdServerIP_Click();
+    ASSERT_EQ(ticklerRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests()[0].contains("DNSCommand=RECORDADD"));
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
+    sim_->clearLog();
+    tick(5);
+    EXPECT_TRUE(ticklerRequests().isEmpty());
+    const QString records = serviceRecords("demo", "demo");
+    EXPECT_EQ(records.count(";;bench;;"), 1) << records.toStdString();
+}
+
+// The editor open on one pending row holds that row's retry only: the others go on.
+TEST_F(PendingReAddTest, TheEditorHoldsOnlyTheRetryOfTheRowItOpened) {
+    storeUserText(
+        "demo", PendingReAdds::kValueName,
+        "demo-lab.example;;A;;held;;192.0.2.11~~demo-lab.example;;A;;other;;192.0.2.11~~");
+    ASSERT_TRUE(startAs("demo"));
+    QTreeWidget* grid = main().lvDomainUser_;
+    for (int i = 0; i < grid->topLevelItemCount(); ++i) {
+        if (grid->topLevelItem(i)->text(2) == QLatin1String("held")) {
+            grid->setCurrentItem(grid->topLevelItem(i));
+        }
+    }
+    main().EditGrid();
+    sim_->clearLog();
+    tick(6);
+    ASSERT_EQ(ticklerRequests().size(), 1);
+    EXPECT_TRUE(ticklerRequests()[0].contains("Cname=other"));
+    ASSERT_EQ(main().pendingReAdds().records().size(), 1u);
+    EXPECT_EQ(main().pendingReAdds().records()[0].name, QStringLiteral("held"));
+}
+
 // A pending row is not on the service and shows "Pending" where its mark would be: editing it
 // keeps the mark and sends the add alone.
 TEST_F(PendingReAddTest, EditingAPendingRowKeepsItsMarkAndSendsNoDelete) {
