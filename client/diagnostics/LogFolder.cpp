@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "InstallLayout.h"
+#include "platform/XdgFolder.h"
 
 namespace quillon {
 
@@ -71,11 +72,7 @@ void setProgramFolder(const QString& folder) {
 }
 
 QString StateFolder() {
-    const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
-    const QString base = !xdg.isEmpty() && QDir::isAbsolutePath(xdg)
-                             ? xdg
-                             : QDir::homePath() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(base + QStringLiteral("/quillon"));
+    return XdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state")) + QStringLiteral("/quillon");
 }
 
 bool IsInstalledProgramFolder(const QString& folder) {

@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <algorithm>
 
+#include "platform/XdgFolder.h"
+
 namespace quillon {
 
 namespace {
@@ -45,11 +47,7 @@ QString escapeValue(const QString& text) {
 }  // namespace
 
 QString AutostartFolder() {
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base = !xdg.isEmpty() && QDir::isAbsolutePath(xdg)
-                             ? xdg
-                             : QDir::homePath() + QStringLiteral("/.config");
-    return QDir::cleanPath(base + QStringLiteral("/autostart"));
+    return XdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/autostart");
 }
 
 QString AutostartEntryPath() {
