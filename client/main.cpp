@@ -3,6 +3,7 @@
 
 #include "main/frmMain.h"
 #include "platform/TerminationSignals.h"
+#include "platform/WidgetMessageBoxes.h"
 #include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);
+    quillon::UseWidgetMessageBoxes();
     quillon::startDrawingArtwork();
 
     QPointer<quillon::frmMain> window = new quillon::frmMain;

@@ -9,7 +9,8 @@
 //                                 exactly as it came, undecoded
 //   GET /_sim/log/clear           empties the request log
 //   GET /_sim/address?user=U&ip=A GetIPAddress and login report A for the user U (any case);
-//                                 an empty or missing ip reports the caller's address again
+//                                 an empty or missing ip removes it: a loopback caller is
+//                                 then reported as 192.0.2.1, another caller as itself
 //   GET /_sim/fault?kind=K&count=N&param=P
 //                                 queues a fault for each of the next N service requests
 //                                 (count defaults to 1); K is one of

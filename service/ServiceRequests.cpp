@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "Arguments.h"
 #include "DemoSeed.h"
 #include "Replies.h"
 #include "SimControl.h"
@@ -59,8 +60,16 @@ bool safeValue(const std::string& value) {
                              value.back() != '~');
 }
 
+// The stand-in listens on loopback only, so the caller's own address is always a loopback one,
+// which no client may publish. An account with no address set is reported at one of the
+// documentation range instead, as a real service would report a public one.
+constexpr const char* kUnsetCallerAddress = "192.0.2.1";
+
 std::string reportedAddress(const RequestContext& context, const std::string& username) {
-    return context.control.addressFor(username).value_or(context.callerAddress);
+    if (auto set = context.control.addressFor(username)) {
+        return *set;
+    }
+    return isLoopbackAddress(context.callerAddress) ? kUnsetCallerAddress : context.callerAddress;
 }
 
 std::optional<Account> authenticate(RequestContext& context, const Query& query) {

@@ -28,7 +28,7 @@ class SimControl {
     std::vector<std::string> requestLog() const;
     void clearLog();
 
-    // An empty address removes the user's override (the caller's address is reported again).
+    // An empty address removes the user's override (the default address is reported again).
     void setAddress(const std::string& username, const std::string& address);
     std::optional<std::string> addressFor(const std::string& username) const;
 

@@ -1,5 +1,6 @@
 #include "login/LoginReply.h"
 
+#include "main/IPAddressTest.h"
 #include "protocol/basDNS.h"
 
 namespace quillon {
@@ -41,7 +42,10 @@ void FillAccountRecord(clsUser& user, const QString& reply, const QString& usern
     user.sRecordTypeList = field("RecordTypes:");
     user.sExpirationDate = field("ExpirationDate:");
     user.sPassword = password;
-    user.sIPAddress = field("IPAddress:");
+    // An address no record may point at (a service fault, a captive portal's page) is not
+    // taken: the account then has no known address until a check reports a usable one.
+    const QString address = field("IPAddress:");
+    user.sIPAddress = IsUsablePublicAddress(address) ? address : QString();
     user.sDomainUserRecords = field("DomainUserRecords:");
     user.sUserLevel = field("UserLevel:");
 }

@@ -40,4 +40,14 @@ bool IsValidIPAddress(const QString& text) {
     return true;
 }
 
+bool IsUsablePublicAddress(const QString& text) {
+    if (!IsValidIPAddress(text)) {
+        return false;
+    }
+    const QList<QStringView> parts = QStringView(text).split(u'.');
+    const int first = parts[0].toInt();
+    const int second = parts[1].toInt();
+    return first != 0 && first != 127 && first < 224 && !(first == 169 && second == 254);
+}
+
 }  // namespace quillon

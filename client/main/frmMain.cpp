@@ -16,6 +16,7 @@
 #include "diagnostics/ErrorReport.h"
 #include "login/clsUser.h"
 #include "login/frmLogin.h"
+#include "main/AutoIPCycle.h"
 #include "main/CSizer.h"
 #include "main/EnterKey.h"
 #include "main/cSysTray.h"
@@ -29,7 +30,9 @@ namespace quillon {
 
 QString sStartTime;
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent),
+      cycle_(std::make_unique<AutoIPCycle>(pending_, [this] { savePendingReAdds(); })) {
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));

@@ -23,6 +23,7 @@ class QTreeWidget;
 
 namespace quillon {
 
+class AutoIPCycle;
 class CSizer;
 class PictureButton;
 class cSysTray;
@@ -240,6 +241,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // Update-cycle helpers (frmMain_UpdateCycle.cpp).
     void runIPCheck();
     void repointFreeHost();
+    // Tells the user, once the tick has ended, that the service reported an unusable address.
+    void tellUnusableAddress(const QString& address);
     void retryPendingReAdds(const QString& newIP);
     void savePendingReAdds();
     // Whether the record the editor opened is this one, as the service held it when opened.
@@ -419,6 +422,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
 
     // Records whose re-point removed them from the service but could not add them back.
     PendingReAdds pending_;
+    // The update cycle's decisions and requests, over pending_.
+    std::unique_ptr<AutoIPCycle> cycle_;
 
     // The time init last ran; sStartTime holds it as text.
     QDateTime startTime_;

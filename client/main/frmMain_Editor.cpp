@@ -148,10 +148,11 @@ void frmMain::cboRecordType_Click() {
 }
 
 void frmMain::chkDomainAutoIP_Click() {
-    if (!chkDomainAutoIP_->isChecked()) {
+    const QString publicIP = lblIPAddress_->text();
+    // No usable public address is known yet: the box keeps what the user typed.
+    if (!chkDomainAutoIP_->isChecked() || publicIP.isEmpty()) {
         return;
     }
-    const QString publicIP = lblIPAddress_->text();
     if (IsPortRelayType(cboRecordType_->currentText())) {
         QString host;
         QString port;
@@ -200,9 +201,22 @@ void frmMain::cmdServerIP_Click() {
         RequestInFlightGuard inFlight;
         bool deleted = false;
         if (existing && changed && !editingPending_) {
+            // Written ahead: should the program die between the delete and the add, the next
+            // check adds the opened record back instead of leaving it gone for good.
+            PendingRecord ahead = PendingKeyOf(old);
+            ahead.address = editedAddress_;
+            ahead.autoIP = old.AutoIP;
+            pending_.add(ahead);
+            savePendingReAdds();
             QString oldName = old.Name;
-            deleted = DNSTickler(old.Domain, oldName, QStringLiteral("RECORDDELETE"),
-                                 old.RecordType, editedAddress_, false, old.AutoIP ? 1 : 0);
+            const UpdateOutcome outcome =
+                DNSTicklerOutcome(old.Domain, oldName, QStringLiteral("RECORDDELETE"),
+                                  old.RecordType, editedAddress_, false, old.AutoIP ? 1 : 0);
+            deleted = outcome == UpdateOutcome::Done;
+            if (outcome == UpdateOutcome::Refused) {
+                pending_.remove(ahead);  // the service still holds the record as it was
+                savePendingReAdds();
+            }
         }
         if (changed) {
             if (IsPortRelayType(recordType)) {
@@ -243,6 +257,9 @@ void frmMain::putBackEditedRecord(const GridRecord& old, const QString& address)
     const int track = old.AutoIP ? 1 : 0;
     if (DNSTickler(old.Domain, name, QStringLiteral("RECORDADD"), old.RecordType, address, false,
                    track)) {
+        // Back on the service: the entry written ahead of the delete is done.
+        pending_.remove(PendingRecord{old.Domain, old.RecordType, name, address});
+        savePendingReAdds();
         MsgBox(QStringLiteral("The record could not be changed. It has been put back as it was:") +
                    kCrLf + kCrLf + describeRecord(old, address),
                MsgButtons::OK, kCorvane);

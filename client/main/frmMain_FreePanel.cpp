@@ -64,9 +64,13 @@ void frmMain::LoadFreeUserInfo() {
             DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
                        QLatin1String(kServiceDefaultAddress), false, 0);
         }
+        // With no usable address known (the login reported none and none is stored) the host
+        // is added by the first check that finds one.
         name = user.sUsername;
-        DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDADD"), user.sRecordType,
-                   txtCorvaneIP_->text(), false, chkAutoIP_->isChecked() ? 1 : 0);
+        if (!txtCorvaneIP_->text().isEmpty()) {
+            DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDADD"), user.sRecordType,
+                       txtCorvaneIP_->text(), false, chkAutoIP_->isChecked() ? 1 : 0);
+        }
         lblDomain_->setText(user.sUsername + QLatin1Char('.') + user.sSubDomain);
     } catch (const ClientError& error) {
         bLoadingFreeUser = false;
@@ -119,7 +123,7 @@ void frmMain::cmdCorvaneSetIP_Click() {
 void frmMain::chkAutoIP_Click() {
     // Ticking the box takes the current public address; clearing it changes nothing until the
     // next Update/Add.
-    if (chkAutoIP_->isChecked()) {
+    if (chkAutoIP_->isChecked() && !lblIPAddress_->text().isEmpty()) {
         txtCorvaneIP_->setText(lblIPAddress_->text());
     }
 }

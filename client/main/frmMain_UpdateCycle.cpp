@@ -11,10 +11,13 @@
 #include "diagnostics/ErrorReport.h"
 #include "login/ProgramFlags.h"
 #include "login/clsUser.h"
+#include "main/AutoIPCycle.h"
 #include "main/GridRows.h"
+#include "main/RecordValidation.h"
 #include "main/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 
@@ -26,33 +29,20 @@ namespace quillon {
 
 namespace {
 
-const QString kRecordAdd = QStringLiteral("RECORDADD");
-const QString kRecordDelete = QStringLiteral("RECORDDELETE");
-
-// A grid row as the update cycle reads it: Domain, Type, Name, Server Address and AutoIP.
-struct RowCells {
-    QString domain;
-    QString recordType;
-    QString name;
-    QString address;
-    QString autoIP;
-
-    bool marked() const { return autoIP.toUpper() == QLatin1String("YES"); }
-    // The name a request carries: the root is "@".
-    QString nameToSend() const {
-        return name.isEmpty() || name == QLatin1String("Root") ? QStringLiteral("@") : name;
-    }
-};
-
 // The rows in the list's order, read before any request is sent: a request's reply may lead to
-// a rebuild that replaces the rows.
-std::vector<RowCells> readRows(const QTreeWidget* list) {
-    std::vector<RowCells> rows;
+// a rebuild that replaces the rows. A row is marked when its AutoIP cell reads "YES". The rows
+// of pending records are left out: they are not on the service.
+std::vector<CycleRecord> readRows(const QTreeWidget* list) {
+    std::vector<CycleRecord> rows;
     const int count = list->topLevelItemCount();
     rows.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
-        rows.push_back({item->text(0), item->text(1), item->text(2), item->text(3), item->text(4)});
+        if (item->data(0, Qt::UserRole).toString().startsWith(kPendingMark)) {
+            continue;
+        }
+        rows.push_back({item->text(0), item->text(1), item->text(2), item->text(3),
+                        item->text(4).toUpper() == QLatin1String("YES")});
     }
     return rows;
 }
@@ -97,10 +87,14 @@ void frmMain::runIPCheck() {
         return;  // automatic IP is off for the free host: only the time of the check changes
     }
     RequestInFlightGuard inFlight;
-    QString newIP = GetIPAddress();
-    if (newIP.isEmpty()) {
-        return;
+    const AddressCheck check = cycle_->checkAddress();
+    if (check.verdict == AddressCheck::Verdict::Unusable && check.firstReport) {
+        tellUnusableAddress(check.address);
     }
+    if (check.verdict != AddressCheck::Verdict::Usable) {
+        return;  // the address label keeps the last usable address
+    }
+    QString newIP = check.address;
     lblIPAddress_->setText(newIP);
     if (user.bCorvaneOnly) {
         repointFreeHost();
@@ -110,20 +104,25 @@ void frmMain::runIPCheck() {
     }
 }
 
+// Told after the tick has ended: the box's own event loop must not run inside the check.
+void frmMain::tellUnusableAddress(const QString& address) {
+    QTimer::singleShot(0, this, [address] {
+        MsgBox(QStringLiteral("The Corvane service reported \"%1\" as your public address, "
+                              "which is no usable address. Your records stay as they are until "
+                              "it reports a usable one.")
+                   .arg(address),
+               MsgButtons::OK, QStringLiteral("Corvane"));
+    });
+}
+
 // The free account's host follows the address: removed with the old one, added with the new
 // one. A failed add leaves sIPAddress at the old address, so the next check tries both again.
 void frmMain::repointFreeHost() {
-    clsUser& user = objUser();
     const QString newIP = lblIPAddress_->text();
-    if (newIP == user.sIPAddress) {
+    if (newIP == objUser().sIPAddress) {
         return;
     }
-    const QString oldIP = user.sIPAddress;
-    const int track = chkAutoIP_->isChecked() ? 1 : 0;
-    QString name = user.sUsername;
-    DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType, oldIP, false, track);
-    name = user.sUsername;
-    if (DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false, track)) {
+    if (cycle_->repointFreeHost(newIP, chkAutoIP_->isChecked() ? 1 : 0)) {
         noticeRepointed(1, newIP);
     }
     txtCorvaneIP_->setText(newIP);
@@ -150,60 +149,30 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
         if ((frameGrid_->isHidden() && isVisible()) || deleteQuestionOpen_) {
             return;
         }
+        // The grid first shows the list this check brought back (the rebuild does nothing when
+        // it is the one shown): a record back after a reply that lacked it follows the address
+        // at this check, not one later.
+        FillDomainUserGrid();
         RequestInFlightGuard inFlight;
         // The editor may be open while the window is hidden in the tray: its box then holds the
         // user's input, and the record it opened may be among those re-pointed.
         const bool editorOpen = !frameOtherDomain_->isHidden();
-        bool pendingChanged = false;
         int repointed = 0;
-        for (const RowCells& row : readRows(lvDomainUser_)) {
-            if (!row.marked()) {
-                continue;
+        for (const Repoint& done : cycle_->repointMarked(readRows(lvDomainUser_), newIP)) {
+            // A re-pointed relay's address is left in the editor's box, unless the box holds the
+            // user's input in an open editor.
+            if (IsPortRelayType(done.record.recordType) && !editorOpen) {
+                txtServerIP_->setText(done.newAddress);
             }
-            const bool relay = row.recordType.toUpper() == QLatin1String("PORT RELAY");
-            if (relay) {
-                QString host;
-                QString port;
-                QString path;
-                SplitRelayURL(row.address, host, port, path);
-                if (host == newIP) {
-                    continue;
-                }
-            } else if (row.address == newIP) {
-                continue;
-            }
-            QString name = row.nameToSend();
-            const UpdateOutcome deleted = DNSTicklerOutcome(row.domain, name, kRecordDelete,
-                                                            row.recordType, row.address, false, 1);
-            QString addAddress = lblIPAddress_->text();
-            if (relay) {
-                // The relay keeps its port and path; the editor's box is left holding it, unless
-                // the box holds the user's input in an open editor.
-                addAddress = RepointedRelayAddress(row.address, newIP);
-                if (!editorOpen) {
-                    txtServerIP_->setText(addAddress);
-                }
-            }
-            const bool added =
-                DNSTickler(row.domain, name, kRecordAdd, row.recordType, addAddress, false, 1);
-            if (deleted != UpdateOutcome::Refused && editorOpen &&
-                isOpenedRecord(row.domain, row.recordType, name, row.address)) {
+            if (done.deleted != UpdateOutcome::Refused && editorOpen &&
+                isOpenedRecord(done.record.domain, done.record.recordType, done.name,
+                               done.record.address)) {
                 // The opened record is where the re-point put it, or pending there: Update/Add's
                 // delete must name it as the service now holds it, or send none.
-                editedAddress_ = addAddress;
-                editingPending_ = !added;
+                editedAddress_ = done.newAddress;
+                editingPending_ = !done.added;
             }
-            // The record is gone from the service now, or may be (the delete's reply was lost):
-            // keep it pending, so that later checks add it back, rather than lose it for good.
-            // A retry finds it already there when the add did go through after all.
-            if (deleted != UpdateOutcome::Refused && !added) {
-                pending_.add(PendingRecord{row.domain, row.recordType, name, addAddress});
-                pendingChanged = true;
-            }
-            repointed += added ? 1 : 0;
-        }
-        if (pendingChanged) {
-            savePendingReAdds();
+            repointed += done.added ? 1 : 0;
         }
         noticeRepointed(repointed, newIP);
         FillDomainUserGrid();
@@ -213,8 +182,7 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
 }
 
 // Adds back the records that a re-point or an edit removed but could not add, each at the
-// address that fits the current one, with its AutoIP mark. A record that the service's list already
-// holds at that address (its add went through but the reply was lost) needs no request.
+// address that fits the current one, with its AutoIP mark.
 void frmMain::retryPendingReAdds(const QString& newIP) {
     // The editor open on a pending row, or the delete question, decides about the record
     // first: a re-add meanwhile would leave it on the service beside the user's edit.
@@ -227,37 +195,7 @@ void frmMain::retryPendingReAdds(const QString& newIP) {
         opened->address = editedAddress_;
     }
     RequestInFlightGuard inFlight;
-    bool changed = false;
-    const std::vector<PendingRecord> waiting = pending_.records();
-    for (const PendingRecord& record : waiting) {
-        if (opened && SamePendingRecord(record, *opened)) {
-            continue;
-        }
-        const QString address = PendingAddressFor(record, newIP);
-        const QString entry = record.domain + QStringLiteral(";;") + record.recordType +
-                              QStringLiteral(";;") + record.name + QStringLiteral(";;") + address;
-        const bool alreadyThere =
-            (QStringLiteral("~~") + objUser().sDomainUserRecords + QStringLiteral("~~"))
-                .contains(QStringLiteral("~~") + entry + QStringLiteral("~~"), Qt::CaseInsensitive);
-        const int track = record.autoIP ? 1 : 0;
-        if (alreadyThere) {
-            UpdateAutoIPEntry(record.domain, record.name, kRecordAdd, record.recordType, address,
-                              track);
-        } else {
-            // A refusal leaves the status alone: the service answered, and the check just
-            // found it connected.
-            QString name = record.name;
-            if (DNSTicklerOutcome(record.domain, name, kRecordAdd, record.recordType, address,
-                                  false, track, OnRefusal::KeepStatus) != UpdateOutcome::Done) {
-                continue;
-            }
-        }
-        pending_.remove(record);
-        changed = true;
-    }
-    if (changed) {
-        savePendingReAdds();
-    }
+    cycle_->retryPending(newIP, opened);
 }
 
 bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
@@ -284,13 +222,9 @@ void frmMain::savePendingReAdds() {
 
 void frmMain::UpdateAutoIpList() {
     try {
-        QString list;
-        for (const RowCells& row : readRows(lvDomainUser_)) {
-            if (row.marked()) {
-                list += AutoIPEntry(row.domain, row.recordType, row.nameToSend(), row.address);
-            }
-        }
-        sAutoIPs = list.toUpper();
+        // Marks of records that the last reply did not list are kept: they show again, and
+        // follow the address again, as soon as the record is back.
+        sAutoIPs = RebuiltAutoIPList(readRows(lvDomainUser_), sAutoIPs);
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.UpdateAutoIpList()"), error);
     }

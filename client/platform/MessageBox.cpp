@@ -1,7 +1,7 @@
 #include "platform/MessageBox.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
+#include <cstdio>
 
 namespace quillon {
 
@@ -12,37 +12,17 @@ MsgBoxHandler& handler() {
     return h;
 }
 
-QMessageBox::Icon toQtIcon(MsgIcon icon) {
-    switch (icon) {
-        case MsgIcon::Critical:
-            return QMessageBox::Critical;
-        case MsgIcon::Question:
-            return QMessageBox::Question;
-        case MsgIcon::Exclamation:
-            return QMessageBox::Warning;
-        case MsgIcon::Information:
-            return QMessageBox::Information;
-        case MsgIcon::None:
-            break;
-    }
-    return QMessageBox::NoIcon;
+ProgramMsgBox& programBox() {
+    static ProgramMsgBox box;
+    return box;
 }
 
-MsgAnswer showRealBox(const MsgBoxRequest& request, QWidget* parent) {
-    QMessageBox box(parent);
-    box.setIcon(toQtIcon(request.icon));
-    box.setWindowTitle(request.title.isEmpty() ? programTitle() : request.title);
-    // Messages carry the service's reply text: it is shown as it is, never read as markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setText(request.text);
-    if (request.buttons == MsgButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return MsgAnswer::OK;
+// A program without windows has nobody to answer: the text goes to standard error, and a
+// question is answered No, so that nothing destructive follows.
+MsgAnswer writeToStandardError(const MsgBoxRequest& request) {
+    const QString title = request.title.isEmpty() ? programTitle() : request.title;
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(request.text));
+    return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::OK;
 }
 
 }  // namespace
@@ -56,7 +36,10 @@ MsgAnswer MsgBox(const MsgBoxRequest& request, QWidget* parent) {
     if (handler()) {
         return handler()(request);
     }
-    return showRealBox(request, parent);
+    if (programBox()) {
+        return programBox()(request, parent);
+    }
+    return writeToStandardError(request);
 }
 
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons, const QString& title, MsgIcon icon) {
@@ -65,6 +48,10 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, const QString& title, 
 
 void setMsgBoxHandler(MsgBoxHandler h) {
     handler() = std::move(h);
+}
+
+void setProgramMsgBox(ProgramMsgBox box) {
+    programBox() = std::move(box);
 }
 
 }  // namespace quillon

@@ -25,8 +25,13 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::OK,
                  const QString& title = QString(), MsgIcon icon = MsgIcon::None);
 
 using MsgBoxHandler = std::function<MsgAnswer(const MsgBoxRequest&)>;
-// Installs a handler; an empty handler restores the real message box.
+// Installs a handler (tests); an empty handler restores the program's own boxes.
 void setMsgBoxHandler(MsgBoxHandler handler);
+
+// The program's own boxes (UseWidgetMessageBoxes installs the real ones). With none installed
+// the text goes to standard error and a question is answered No.
+using ProgramMsgBox = std::function<MsgAnswer(const MsgBoxRequest&, QWidget* parent)>;
+void setProgramMsgBox(ProgramMsgBox box);
 
 // The title a box shows when the request names none.
 QString programTitle();

@@ -1,4 +1,3 @@
-#include <QComboBox>
 #include <QStringView>
 
 #include "protocol/basDNS.h"
@@ -76,19 +75,6 @@ bool HasClosedField(const QString& reply, const QString& tag) {
     }
     const qsizetype at = findText(reply, tag);
     return at >= 0 && findText(QStringView(reply).sliced(at + tag.size()), u"</p") >= 0;
-}
-
-void FillComboFromList(QComboBox* combo, const QString& list) {
-    if (combo == nullptr) {
-        return;
-    }
-    combo->clear();
-    if (list.isEmpty()) {
-        return;
-    }
-    combo->addItems(list.split(QLatin1Char(','), Qt::KeepEmptyParts));
-    // Qt selects the first item added to an empty combo box; a filled list has no selection.
-    combo->setCurrentIndex(-1);
 }
 
 bool IsNumeric(const QString& text) {

@@ -103,7 +103,7 @@ TEST_F(RequestWait, TimersFireAndWindowsRepaintWhileUserInputWaitsForTheReply) {
 
     sim_.injectFault(SimProcess::Fault::Delay, 1, 800);
     EXPECT_FALSE(RequestInFlight());
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));  // the reply, as a blocking call
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));  // the reply, as a blocking call
     timer.stop();
 
     EXPECT_FALSE(RequestInFlight());
@@ -126,9 +126,9 @@ TEST_F(RequestWait, ATimerRequestDuringARequestSeesTheGuardAndStillWorks) {
         nestedReply = GetIPAddress();
     });
     sim_.injectFault(SimProcess::Fault::Delay, 1, 400);
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));
     EXPECT_TRUE(guardSeen);
-    EXPECT_EQ(nestedReply, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(nestedReply, QStringLiteral("192.0.2.1"));
     EXPECT_FALSE(RequestInFlight());
 }
 
@@ -144,7 +144,7 @@ TEST_F(RequestWait, ATransferDeletedDuringItsRequestStillDeliversTheReply) {
     sim_.injectFault(SimProcess::Fault::Delay, 1, 400);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));
     EXPECT_GE(clock.elapsed(), 300);
 }
 

@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(PlainAndSecure, WireForms, ::testing::Values(false, tru
 
 TEST_F(Wire, GetIPAddressReconnectsAndRefreshesTheRecordList) {
     showNotConnected();
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));  // the caller's own address
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));  // an unset address reads as a documentation one
     EXPECT_EQ(window_.caption(), QStringLiteral("Connected"));
     EXPECT_EQ(window_.statusColour(), kStatusColourConnected);
     EXPECT_EQ(window_.tray, QList<bool>{true});
@@ -226,7 +226,7 @@ TEST_F(Wire, ArgumentValuesCannotRewriteTheRequest) {
     EXPECT_TRUE(sim_.requestLog()[0].contains(
         QStringLiteral("&Cname=www%26DNSCommand%3DRECORDDELETE&Domain=demo-home.example"
                        "&DNSCommand=RECORDADD&")));
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));
     EXPECT_TRUE(objUser().sDomainUserRecords.contains(
         QStringLiteral("demo-home.example;;A;;www;;192.0.2.10")));
 
@@ -240,7 +240,7 @@ TEST_F(Wire, ArgumentValuesCannotRewriteTheRequest) {
 
 TEST_F(Wire, SecureAddressNeedsTheTrustedCertificate) {
     sServiceURL = SecureServiceURL();
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));
 
     endpoints().trustedCA = SimProcess::untrustedCertPath();
     EXPECT_EQ(GetIPAddress(), QString());
@@ -312,7 +312,7 @@ TEST_P(WireFaults, FailurePathsAndTheWindowEnabledAgain) {
     EXPECT_TRUE(sAutoIPs.isEmpty());
 
     // The fault is spent: the next request goes through again.
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));
     EXPECT_EQ(window_.caption(), QStringLiteral("Connected"));
 }
 

@@ -76,7 +76,7 @@ TEST_F(SimRequests, LoginReportsTheAccountInLabelledFields) {
     EXPECT_EQ(field(reply, "RecordTypes:"), "A,CNAME,MX 1,PORT RELAY");
     EXPECT_EQ(field(reply, "ExpirationDate:"), "6/15/2027");
     EXPECT_EQ(field(reply, "UserLevel:"), "5");
-    EXPECT_EQ(field(reply, "IPAddress:"), "127.0.0.1");
+    EXPECT_EQ(field(reply, "IPAddress:"), "192.0.2.1");  // a loopback caller is never reported
     const std::string list = field(reply, "DomainUserRecords:");
     EXPECT_EQ(list.find("demo-home.example;;A;;@;;192.0.2.10~~"), 0u) << list;
     EXPECT_NE(list.find("~~demo-lab.example;;PORT RELAY;;cam;;HTTP://192.0.2.11:8080/cam"),
@@ -104,18 +104,18 @@ TEST_F(SimRequests, FailedLoginSaysFailAndNothingElse) {
     }
 }
 
-TEST_F(SimRequests, GetIPAddressReportsCallerOrTheAddressSetForTheUser) {
+TEST_F(SimRequests, GetIPAddressReportsADocumentationAddressOrTheOneSetForTheUser) {
     std::string reply = ask("FXN=GetIPAddress&Usr=demo");
     EXPECT_TRUE(succeeded(reply));
-    EXPECT_EQ(field(reply, "IPAddress:"), "127.0.0.1");
+    EXPECT_EQ(field(reply, "IPAddress:"), "192.0.2.1");  // a loopback caller is never reported
     EXPECT_NE(field(reply, "DomainUserRecords:").find("demo-lab.example"), std::string::npos);
 
     control_.setAddress("DEMO", "203.0.113.7");
     EXPECT_EQ(field(ask("FXN=GetIPAddress&Usr=demo"), "IPAddress:"), "203.0.113.7");
     EXPECT_EQ(field(ask("fxn=login&usr=demo&pwd=demo"), "IPAddress:"), "203.0.113.7");
-    EXPECT_EQ(field(ask("FXN=GetIPAddress&Usr=free"), "IPAddress:"), "127.0.0.1");
+    EXPECT_EQ(field(ask("FXN=GetIPAddress&Usr=free"), "IPAddress:"), "192.0.2.1");
     control_.setAddress("demo", "");
-    EXPECT_EQ(field(ask("FXN=GetIPAddress&Usr=demo"), "IPAddress:"), "127.0.0.1");
+    EXPECT_EQ(field(ask("FXN=GetIPAddress&Usr=demo"), "IPAddress:"), "192.0.2.1");
 
     reply = ask("FXN=GetIPAddress&Usr=nobody");
     EXPECT_FALSE(succeeded(reply));

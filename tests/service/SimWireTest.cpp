@@ -80,7 +80,7 @@ TEST(SimWire, RequestsAnswerOverTheWire) {
     EXPECT_TRUE(
         sim.get("/dnslogin3.asp?fxn=login&usr=demo&pwd=x").contains("<p>DNS LOGIN:FAIL</p>"));
     EXPECT_TRUE(
-        sim.get("/dnslogin3.asp?FXN=GetIPAddress&Usr=demo").contains("<p>IPAddress:127.0.0.1</p>"));
+        sim.get("/dnslogin3.asp?FXN=GetIPAddress&Usr=demo").contains("<p>IPAddress:192.0.2.1</p>"));
     sim.setAddress("demo", "203.0.113.9");
     EXPECT_TRUE(sim.get("/dnslogin3.asp?FXN=GetIPAddress&Usr=demo")
                     .contains("<p>IPAddress:203.0.113.9</p>"));
