@@ -9,6 +9,7 @@
 #include "HookTransfer.h"
 #include "MainFixture.h"
 #include "login/clsUser.h"
+#include "main/PendingReAdds.h"
 #include "main/RecordValidation.h"
 #include "protocol/basDNS.h"
 
@@ -264,6 +265,27 @@ TEST_F(EditorTest, ARePointWhileTheEditorIsHiddenLeavesItsInputAndItsRecordToIt)
     const QString records = serviceRecords("demo", "demo");
     EXPECT_EQ(records.count(";;cam;;"), 1) << records.toStdString();
     EXPECT_TRUE(records.contains("demo-lab.example;;PORT RELAY;;cam;;http://192.0.2.11:81/cam"));
+}
+
+// Until the add of the edited record has answered, the opened record is stored as pending: a
+// program killed meanwhile finds it at its next start and adds it back.
+TEST_F(EditorTest, TheOpenedRecordIsPendingFromItsDeleteToTheAddsAnswer) {
+    startDemo();
+    select("demo-home.example", "A", "www");
+    main().EditGrid();
+    main().txtServerIP_->setText(QStringLiteral("198.51.100.50"));
+    QString pendingDuringTheAdd;
+    HookTransfer transfer;
+    transfer.before = [&](const QString& url) {
+        if (url.contains("DNSCommand=RECORDADD")) {
+            pendingDuringTheAdd = userValue("demo", PendingReAdds::kValueName);
+        }
+    };
+    main().cmdServerIP_Click();
+    EXPECT_EQ(pendingDuringTheAdd, QStringLiteral("demo-home.example;;A;;www;;192.0.2.10;;0~~"));
+    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
+    EXPECT_TRUE(
+        serviceRecords("demo", "demo").contains("demo-home.example;;A;;www;;198.51.100.50"));
 }
 
 // The delete of the old record went through, the add of the new one did not: the old record
