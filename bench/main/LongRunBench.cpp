@@ -16,6 +16,7 @@
 // Run from the build: bin/longrun_bench [--checks N] [--change-every K] [--first N] [--https]
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,12 +26,15 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "diagnostics/LogFolder.h"
 #include "main/frmMain.h"
@@ -112,6 +116,8 @@ struct Reading {
     long rssAnonKiB = -1;
     long heapInUseKiB = -1;  // the allocator's bytes handed out and not freed
     long fds = -1;
+    std::vector<std::string> descriptors;
+    std::vector<std::string> threads;
 };
 
 long statusField(const std::string& name) {
@@ -125,14 +131,37 @@ long statusField(const std::string& name) {
     return -1;
 }
 
-long openDescriptors() {
-    long count = 0;
+// The open descriptors and what each one is ("socket:[123]", a path, ...), less the one the
+// listing itself holds open.
+std::vector<std::string> openDescriptors() {
+    const std::string listing = "/proc/" + std::to_string(getpid()) + "/fd";
+    std::vector<std::string> found;
     std::error_code error;
     for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        ++count;
+        std::error_code linkError;
+        const std::filesystem::path target = std::filesystem::read_symlink(it->path(), linkError);
+        if (!linkError && target.string() != listing) {
+            found.push_back(it->path().filename().string() + " " + target.string());
+        }
     }
-    return count - 1;  // less the one the listing itself holds open
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The process's threads by name.
+std::vector<std::string> threadNames() {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::ifstream in(it->path() / "comm");
+        std::string name;
+        std::getline(in, name);
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 Reading readNow(int checks, const QElapsedTimer& clock) {
@@ -142,7 +171,9 @@ Reading readNow(int checks, const QElapsedTimer& clock) {
     r.rssKiB = statusField("VmRSS");
     r.rssAnonKiB = statusField("RssAnon");
     r.heapInUseKiB = static_cast<long>(mallinfo2().uordblks / 1024);
-    r.fds = openDescriptors();
+    r.descriptors = openDescriptors();
+    r.fds = static_cast<long>(r.descriptors.size());
+    r.threads = threadNames();
     return r;
 }
 
@@ -301,6 +332,14 @@ class Driver {
     int checks_ = 0;
 };
 
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) {
+        text += (text.empty() ? "" : ", ") + item;
+    }
+    return text;
+}
+
 const char* verdict(bool met) {
     return met ? "met" : "MISSED";
 }
@@ -379,11 +418,24 @@ int run(const Options& o) {
     const Reading& a = driver.firstReading;
     const Reading& b = driver.lastReading;
     const long growth = b.rssKiB - a.rssKiB;
+    // Descriptors open at the end that were not open at the first reading. Fewer at the end is
+    // no growth: the idle threads of Qt's thread pool end after half a minute, each with its
+    // event descriptor, and the first reading may come before that.
+    std::vector<std::string> opened;
+    std::set_difference(b.descriptors.begin(), b.descriptors.end(), a.descriptors.begin(),
+                        a.descriptors.end(), std::back_inserter(opened));
     std::printf(
         "  growth from check %d to %d: VmRSS %+ld KiB (goal < %ld KiB: %s), "
-        "heap in use %+ld KiB, fds %+ld (goal 0: %s)\n",
+        "heap in use %+ld KiB, fds %+ld, %zu new (goal none new: %s)\n",
         a.checks, b.checks, growth, kGrowthGoalKiB, verdict(growth < kGrowthGoalKiB),
-        b.heapInUseKiB - a.heapInUseKiB, b.fds - a.fds, verdict(b.fds == a.fds));
+        b.heapInUseKiB - a.heapInUseKiB, b.fds - a.fds, opened.size(), verdict(opened.empty()));
+
+    if (a.descriptors != b.descriptors || a.threads != b.threads) {
+        std::printf("  after check %d: descriptors %s; threads %s\n", a.checks,
+                    joined(a.descriptors).c_str(), joined(a.threads).c_str());
+        std::printf("  at the end: descriptors %s; threads %s\n", joined(b.descriptors).c_str(),
+                    joined(b.threads).c_str());
+    }
 
     const bool workDone = checks == o.checks && ipRequests == checks &&
                           ticklers == driver.changes * 2 * kMarkedRecords &&
