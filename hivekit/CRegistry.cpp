@@ -322,7 +322,10 @@ bool CRegistry::SetValue(Var& sKeyName, Var& sValue, std::int16_t regType) {
                                  ? GetName(std::get<std::int16_t>(sKeyName))
                                  : VarToString(sKeyName);
     bool result = false;
-    if (CheckName(name, kNoticeBadValueName) && OpenKey(kWriteAccess)) {
+    if (!CheckName(name, kNoticeBadValueName)) {
+        // Nothing is written under such a name: that is a failed write, reported as one.
+        Notice("", kNoticeWriteFailed);
+    } else if (OpenKey(kWriteAccess)) {
         result = true;
         bool wrote = false;
         if (!WriteValue(name, sValue, regType, wrote)) {

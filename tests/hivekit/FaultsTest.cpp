@@ -159,8 +159,9 @@ TEST_F(FaultsTest, AwkwardNamesAndDataRoundTripOrAreRefused) {
     notices.clear();
     EXPECT_FALSE(Set(r, longName + "n", "too long a name"));
     EXPECT_FALSE(Set(r, std::string("zero\0name", 9), "x"));
-    EXPECT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0], "|Darn!!  Couldn't write new value.");
+    EXPECT_EQ(notices, (std::vector<std::string>{"|Darn!!  Couldn't write new value.",
+                                                 std::string("CRegistry|") + kNoticeBadValueName,
+                                                 "|Darn!!  Couldn't write new value."}));
     EXPECT_EQ(r.GetValueCount(), 4);
 }
 

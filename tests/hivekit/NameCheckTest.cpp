@@ -49,8 +49,10 @@ TEST_F(NameCheckTest, NamesThatAreNotUtf8AreRefusedAndLeaveValidOnesAlone) {
     EXPECT_EQ(r.GetValue(std::string("A")), "1");
     ASSERT_EQ(RawValues("K").size(), 1u);
     EXPECT_EQ(RawValues("K")[0].data, std::string("1\0", 2));
-    ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0], std::string("CRegistry|") + kNoticeBadValueName);
+    // The refused write says why and that nothing was written; the refused delete says why.
+    EXPECT_EQ(notices, (std::vector<std::string>{std::string("CRegistry|") + kNoticeBadValueName,
+                                                 std::string("|") + kNoticeWriteFailed,
+                                                 std::string("CRegistry|") + kNoticeBadValueName}));
 
     notices.clear();
     r.PutKey("x\xC0\x80y");
@@ -60,6 +62,20 @@ TEST_F(NameCheckTest, NamesThatAreNotUtf8AreRefusedAndLeaveValidOnesAlone) {
     r.PutKey("K");
     EXPECT_FALSE(r.DeleteKey("\xC0\xAE"));
     EXPECT_EQ(r.Create("bad\xFF", nullptr, nullptr), 0);
+}
+
+TEST_F(NameCheckTest, AValueNameHoldingAZeroWritesNothingAndReportsTheFailedWrite) {
+    CRegistry r;
+    r.PutKey("K");
+    notices.clear();
+    // Cut at its zero, the name would be "A" and the write would land on another value.
+    Var name = std::string("A\0B", 3);
+    Var value = std::string("x");
+    EXPECT_FALSE(r.SetValue(name, value, 0));
+    EXPECT_TRUE(RawValues("K").empty());
+    EXPECT_EQ(r.GetValueCount(), 1);
+    EXPECT_EQ(notices, (std::vector<std::string>{std::string("CRegistry|") + kNoticeBadValueName,
+                                                 std::string("|") + kNoticeWriteFailed}));
 }
 
 }  // namespace
