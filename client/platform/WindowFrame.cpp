@@ -3,7 +3,9 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/Twips.h"
@@ -15,13 +17,22 @@ namespace {
 const char kKeeperName[] = "quillonOuterSizeKeeper";
 
 // Remembers the outer size last given to a window and the inside it took for it, and gives
-// the window the inside that keeps that outer size once its frame becomes known: the window
-// manager frames a window only after it is mapped, and tells Qt with the move that follows.
+// the window the inside that keeps that outer size once its frame becomes known. The window
+// manager frames a window only after it is mapped, and Qt may hear of the frame without any
+// event reaching the window (when the window manager leaves the inside where it was), so the
+// frame is also looked at for a short while after the window is shown.
 class OuterSizeKeeper : public QObject {
   public:
     explicit OuterSizeKeeper(QWidget* window) : QObject(window), window_(window) {
         setObjectName(QLatin1String(kKeeperName));
         window->installEventFilter(this);
+        watch_.setInterval(kWatchInterval);
+        QObject::connect(&watch_, &QTimer::timeout, this, [this] {
+            if (--watchTicks_ <= 0 || !WindowFrameMargins(window_).isNull()) {
+                watch_.stop();
+            }
+            check();
+        });
     }
 
     static OuterSizeKeeper* of(QWidget* window) {
@@ -40,25 +51,47 @@ class OuterSizeKeeper : public QObject {
 
     bool eventFilter(QObject*, QEvent* event) override {
         const QEvent::Type type = event->type();
-        if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) {
-            return false;
+        if (type == QEvent::Show && WindowFrameMargins(window_).isNull()) {
+            watchTicks_ = kWatchTicks;
+            watch_.start();
         }
-        const QMargins margins = WindowFrameMargins(window_);
-        if (margins == margins_ || !outer_.isValid()) {
-            return false;
-        }
-        const bool untouched = window_->size() == inside_;
-        const bool normal = !(window_->windowState() &
-                              (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-        margins_ = margins;
-        if (untouched && normal) {
-            inside_ = insideFor(margins);
-            window_->resize(inside_);
+        if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) {
+            check();
         }
         return false;
     }
 
   private:
+    static constexpr int kWatchInterval = 50;  // milliseconds
+    static constexpr int kWatchTicks = 40;
+
+    void check() {
+        const QMargins margins = WindowFrameMargins(window_);
+        if (margins == margins_ || !outer_.isValid()) {
+            return;
+        }
+        const bool untouched = window_->size() == inside_;
+        const bool normal = !(window_->windowState() &
+                              (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+        const bool firstFrame = margins_.isNull();
+        margins_ = margins;
+        if (!untouched || !normal) {
+            return;
+        }
+        inside_ = insideFor(margins);
+        window_->resize(inside_);
+        if (firstFrame) {
+            // Framed where the program placed the inside: the title bar may lie above the
+            // screen's top edge.
+            const QRect outer(window_->geometry().topLeft() - QPoint(margins.left(), margins.top()),
+                              outer_);
+            const QRect fitted = FitOnScreen(outer, AvailableAreaFor(outer), false);
+            if (fitted.topLeft() != outer.topLeft()) {
+                window_->move(fitted.topLeft());
+            }
+        }
+    }
+
     QSize insideFor(const QMargins& margins) const {
         return QSize(std::max(1, outer_.width() - margins.left() - margins.right()),
                      std::max(1, outer_.height() - margins.top() - margins.bottom()));
@@ -68,6 +101,8 @@ class OuterSizeKeeper : public QObject {
     QSize outer_;
     QMargins margins_;
     QSize inside_;
+    QTimer watch_;
+    int watchTicks_ = 0;
 };
 
 }  // namespace
@@ -75,6 +110,11 @@ class OuterSizeKeeper : public QObject {
 QMargins WindowFrameMargins(const QWidget* window) {
     if (window == nullptr || !window->isWindow()) {
         return {};
+    }
+    // The platform window knows the frame as soon as the window manager has told it; the
+    // widget's own frame geometry follows only with the next move or resize.
+    if (const QWindow* handle = window->windowHandle(); handle != nullptr && handle->handle()) {
+        return handle->frameMargins();
     }
     const QRect inside = window->geometry();
     const QRect outer = window->frameGeometry();
