@@ -111,15 +111,22 @@ QMargins WindowFrameMargins(const QWidget* window) {
     if (window == nullptr || !window->isWindow()) {
         return {};
     }
+    QMargins margins;
     // The platform window knows the frame as soon as the window manager has told it; the
     // widget's own frame geometry follows only with the next move or resize.
     if (const QWindow* handle = window->windowHandle(); handle != nullptr && handle->handle()) {
-        return handle->frameMargins();
+        margins = handle->frameMargins();
+    } else {
+        const QRect inside = window->geometry();
+        const QRect outer = window->frameGeometry();
+        margins = QMargins(inside.left() - outer.left(), inside.top() - outer.top(),
+                           outer.right() - inside.right(), outer.bottom() - inside.bottom());
     }
-    const QRect inside = window->geometry();
-    const QRect outer = window->frameGeometry();
-    return QMargins(inside.left() - outer.left(), inside.top() - outer.top(),
-                    outer.right() - inside.right(), outer.bottom() - inside.bottom());
+    // Before the window is mapped the platform may answer with sizes that are no frame at all.
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0) {
+        return {};
+    }
+    return margins;
 }
 
 QSize OuterSizeTwips(const QWidget* window) {
