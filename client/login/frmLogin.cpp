@@ -13,6 +13,7 @@
 #include "Version.h"
 #include "login/ProgramFlags.h"
 #include "platform/Endpoints.h"
+#include "platform/KeyboardFocus.h"
 #include "platform/ProgramForm.h"
 #include "platform/Twips.h"
 #include "protocol/LoadAdvancedTabSettings.h"
@@ -62,6 +63,7 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     place(image, left, top, 255, 255);
     image->setPixmap(helpPicture(image->size()));
     image->setToolTip(QStringLiteral("Click here for help page."));
+    image->setAccessibleName(image->toolTip());
     image->setCursor(handCursor());
     return image;
 }
@@ -131,11 +133,13 @@ void frmLogin::buildLoginPanel() {
         panel(this, "frmLogin", menuBar_->geometry().bottom() + 1 + twipsToPixels(kPanelTop));
     // The window and its login panel share the name "frmLogin"; the panel is the QFrame.
     logoImage(frmLogin_, "Image1");
-    label(frmLogin_, "Label1", QStringLiteral("Username"), 1200, 300, 1035, 255);
+    QLabel* userCaption =
+        label(frmLogin_, "Label1", QStringLiteral("Username"), 1200, 300, 1035, 255);
     txtUsername_ = new QLineEdit(frmLogin_);
     txtUsername_->setObjectName(QStringLiteral("txtUsername"));
     place(txtUsername_, 2280, 255, 2000, 315);
-    label(frmLogin_, "Label2", QStringLiteral("Password"), 1200, 750, 1035, 255);
+    QLabel* passwordCaption =
+        label(frmLogin_, "Label2", QStringLiteral("Password"), 1200, 750, 1035, 255);
     txtPassword_ = new QLineEdit(frmLogin_);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
     txtPassword_->setEchoMode(QLineEdit::Password);
@@ -160,22 +164,28 @@ void frmLogin::buildLoginPanel() {
         QStringLiteral("QLabel { color: #0000c0; text-decoration: underline; }"));
     llblRegister_->setCursor(handCursor());
 
+    // Assistive technology names each box by its caption.
+    userCaption->setBuddy(txtUsername_);
+    passwordCaption->setBuddy(txtPassword_);
     setTabOrder(txtUsername_, txtPassword_);
     setTabOrder(txtPassword_, chkSaveLogin_);
+    setTabOrder(chkSaveLogin_, cmdLogin_->picture());
+    setTabOrder(cmdLogin_->picture(), cmdExit_->picture());
 }
 
 void frmLogin::buildAdvancedPanel() {
     frameAdvanced_ = panel(this, "frameAdvanced", frmLogin_->y());
     logoImage(frameAdvanced_, "Image4");
-    label(frameAdvanced_, "Label16", QStringLiteral("Ports:"), 1200, 300, 660, 255);
+    QLabel* portsCaption =
+        label(frameAdvanced_, "Label16", QStringLiteral("Ports:"), 1200, 300, 660, 255);
     cboPorts_ = new QComboBox(frameAdvanced_);
     cboPorts_->setObjectName(QStringLiteral("cboPorts"));
     place(cboPorts_, 1860, 255, 1000, 315);
     chkSSL_ = new QCheckBox(QStringLiteral("Use SSL"), frameAdvanced_);
     chkSSL_->setObjectName(QStringLiteral("chkSSL"));
     place(chkSSL_, 3000, 285, 1335, 255);
-    label(frameAdvanced_, "Label17", QStringLiteral("Refresh Rate (seconds):"), 1200, 750, 2340,
-          255);
+    QLabel* rateCaption = label(frameAdvanced_, "Label17",
+                                QStringLiteral("Refresh Rate (seconds):"), 1200, 750, 2340, 255);
     cboRefreshRate_ = new QComboBox(frameAdvanced_);
     cboRefreshRate_->setObjectName(QStringLiteral("cboRefreshRate"));
     place(cboRefreshRate_, 3555, 705, 800, 315);
@@ -184,6 +194,12 @@ void frmLogin::buildAdvancedPanel() {
     cmdOKAdvanced_ = new PictureButton(frameAdvanced_, QStringLiteral("cmdOKAdvanced"),
                                        QStringLiteral("Label18"), QStringLiteral("Ok"));
     cmdOKAdvanced_->setGeometryTwips(1620, 1620, 1200, 375);
+    cmdOKAdvanced_->setKeepsFace(true);
+    portsCaption->setBuddy(cboPorts_);
+    rateCaption->setBuddy(cboRefreshRate_);
+    setTabOrder(cboPorts_, chkSSL_);
+    setTabOrder(chkSSL_, cboRefreshRate_);
+    setTabOrder(cboRefreshRate_, cmdOKAdvanced_->picture());
     frameAdvanced_->hide();
 }
 
@@ -213,6 +229,7 @@ void frmLogin::buildExpirePanel() {
     cmdExpireOK_ = new PictureButton(frameExpire_, QStringLiteral("cmdExpireOK"),
                                      QStringLiteral("Label5"), QStringLiteral("Ok"));
     cmdExpireOK_->setGeometryTwips(1620, 1620, 1200, 375);
+    cmdExpireOK_->setKeepsFace(true);
     frameExpire_->hide();
 }
 
@@ -254,6 +271,8 @@ void frmLogin::showOverLogin(QFrame* panel) {
     panel->setGeometry(panel->x(), frmLogin_->y(), panel->width(), frmLogin_->height());
     panel->raise();
     panel->show();
+    // The keyboard goes with what the user sees: into the panel that now covers the boxes.
+    FocusFirstControl(panel);
 }
 
 bool frmLogin::loginPanelShowing() const {

@@ -2,8 +2,10 @@
 
 #include <QEvent>
 #include <algorithm>
+#include <limits>
 
 #include "platform/Twips.h"
+#include "platform/WindowFrame.h"
 
 namespace quillon {
 
@@ -21,6 +23,15 @@ constexpr int kStretchDown = 8;
 // Taken off every stretched height.
 constexpr qint32 kHeightAllowance = 15;
 
+// The container's size in twips: a window's outer size, frame included (the size the window's
+// geometry is given in), else the widget's own.
+QSize containerTwips(const QWidget* container) {
+    if (container->isWindow()) {
+        return OuterSizeTwips(container);
+    }
+    return QSize(pixelsToTwips(container->width()), pixelsToTwips(container->height()));
+}
+
 }  // namespace
 
 CSizer::CSizer(QObject* parent) : QObject(parent) {}
@@ -36,8 +47,9 @@ void CSizer::Create(QWidget* container, int minHeight, int minWidth) {
         parentForm_->removeEventFilter(this);
     }
     container_ = container;
-    initialHeight_ = container != nullptr ? pixelsToTwips(container->height()) : 0;
-    initialWidth_ = container != nullptr ? pixelsToTwips(container->width()) : 0;
+    const QSize size = container != nullptr ? containerTwips(container) : QSize(0, 0);
+    initialHeight_ = size.height();
+    initialWidth_ = size.width();
     minHeight_ = minHeight;
     minWidth_ = minWidth;
     parentForm_ = nullptr;
@@ -97,12 +109,24 @@ void CSizer::Resize() {
     const bool wasUpdating = container->updatesEnabled();
     container->setUpdatesEnabled(false);
 
-    qint32 height = pixelsToTwips(container->height());
-    qint32 width = pixelsToTwips(container->width());
-    if (height < minHeight_ || width < minWidth_) {
-        height = std::max(height, minHeight_);
-        width = std::max(width, minWidth_);
-        container->resize(twipsToPixels(width), twipsToPixels(height));
+    const QSize size = containerTwips(container);
+    qint32 height = size.height();
+    qint32 width = size.width();
+    // A window is never smaller than the minimum, nor larger than the screen's available area,
+    // which wins where the minimum does not fit on it (a small screen at a large scale).
+    qint32 maxHeight = std::numeric_limits<qint32>::max();
+    qint32 maxWidth = maxHeight;
+    if (container->isWindow()) {
+        const QRect area = AvailableAreaFor(container->frameGeometry());
+        if (area.isValid()) {
+            maxHeight = pixelsToTwips(area.height());
+            maxWidth = pixelsToTwips(area.width());
+        }
+    }
+    height = std::min(std::max(height, minHeight_), maxHeight);
+    width = std::min(std::max(width, minWidth_), maxWidth);
+    if (height != size.height() || width != size.width()) {
+        ResizeToOuterTwips(container, width, height);
     }
     const qint32 dH = height - initialHeight_;
     const qint32 dW = width - initialWidth_;

@@ -15,8 +15,10 @@ namespace quillon {
 //   4  Width  = registered Width + dW     (stretches horizontally)
 //   8  Height = registered Height + dH - 15 (stretches vertically)
 // Each sum is clamped at 0 (the mode-8 height before the 15 is taken off). All sizes are
-// twips; a child's geometry is relative to its own parent, the container's is its own size.
-// The container never gets smaller than the minimum size given to Create.
+// twips; a child's geometry is relative to its own parent; a container that is a window is
+// measured by its outer size, frame included, as its geometry is given. The container never
+// gets smaller than the minimum size given to Create, and a window never larger than its
+// screen's available area (which wins over a minimum that does not fit on the screen).
 //
 // A control parked far to the left (Left at or below -37500) is registered at its unparked
 // position (Left + 75000) and left alone by the layout while it stays parked.

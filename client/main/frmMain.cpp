@@ -118,28 +118,7 @@ void frmMain::setMainEnabled(bool enabled) {
     setEnabled(enabled);
 }
 
-// --- geometry in twips -------------------------------------------------------------------
-
-int frmMain::twipsLeft() const {
-    return pixelsToTwips(pos().x());
-}
-
-int frmMain::twipsTop() const {
-    return pixelsToTwips(pos().y());
-}
-
-int frmMain::twipsWidth() const {
-    return pixelsToTwips(width());
-}
-
-int frmMain::twipsHeight() const {
-    return pixelsToTwips(height());
-}
-
-void frmMain::setTwipsGeometry(int left, int top, int width, int height) {
-    move(twipsToPixels(left), twipsToPixels(top));
-    resize(twipsToPixels(width), twipsToPixels(height));
-}
+// --- window state ------------------------------------------------------------------------
 
 int frmMain::windowStateNumber() const {
     const Qt::WindowStates state = windowState();

@@ -42,7 +42,7 @@ class cSysTray;
 //   frmMain_Settings.cpp    SaveSettings
 //   frmMain_UpdateCycle.cpp the two timers, the IP check, the re-point and the pending re-adds
 //   frmMain_Grid.cpp        the record grid, its selection, sorting and the delete action
-//   frmMain_Layout.cpp      ShowFrame and Form_Resize
+//   frmMain_Layout.cpp      ShowFrame, Form_Resize and the geometry in twips
 //   frmMain_Tray.cpp        the tray icons, their notices and closing
 //   frmMain_Menus.cpp       the menu bar, the tray's popup menu, Log Off, Exit and the pages
 //   frmMain_Editor.cpp      the record editor: Add, Edit, Update/Add and Cancel

@@ -81,6 +81,17 @@ PictureButton* button(QWidget* parent, const char* picture, const char* caption,
     return b;
 }
 
+// Tab goes through the controls in the order given.
+void chainTabOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, control);
+        }
+        previous = control;
+    }
+}
+
 // A question-mark picture that leads to the help page.
 QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     auto* image = named(new QLabel(parent), name);
@@ -88,6 +99,7 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     image->setPixmap(helpPicture(image->size()));
     image->setAlignment(Qt::AlignCenter);
     image->setToolTip(QStringLiteral("Click here for help page."));
+    image->setAccessibleName(image->toolTip());
     image->setCursor(handCursor());
     return image;
 }
@@ -228,6 +240,8 @@ void frmMain::buildGridFrame(QWidget* central) {
     lvDomainUser_->header()->setSectionsClickable(true);
     lvDomainUser_->header()->setStretchLastSection(false);
     lvDomainUser_->header()->setSortIndicatorShown(false);
+    // The list has no caption of its own on the frame.
+    lvDomainUser_->setAccessibleName(QStringLiteral("DNS records"));
 
     cmdAddGrid_ = button(frameGrid_, "cmdAddGrid", "Label9", QStringLiteral("Add"), 240, 3780);
     cmdDeleteGrid_ =
@@ -236,14 +250,18 @@ void frmMain::buildGridFrame(QWidget* central) {
     cmdAdvancedDomain_ =
         button(frameGrid_, "cmdAdvancedDomain", "Label14", QStringLiteral("Advanced"), 6000, 3780);
     imgHelpGrid_ = helpImage(frameGrid_, "imgHelpGrid", 7560, 3780);
+    chainTabOrder({lvDomainUser_, cmdAddGrid_->picture(), cmdDeleteGrid_->picture(),
+                   cmdEditGrid_->picture(), cmdAdvancedDomain_->picture()});
 }
 
 void frmMain::buildFreePanel(QWidget* central) {
     frameCorvaneDomain_ = frame(central, "frameCorvaneDomain", 120, 1800, 8535, 1335);
     label(frameCorvaneDomain_, "Label4", QStringLiteral("Domain:"), 240, 240, 900, 375);
     lblDomain_ = label(frameCorvaneDomain_, "lblDomain", QString(), 1200, 240, 3000, 375);
-    label(frameCorvaneDomain_, "Label3", QStringLiteral("IPAddress:"), 240, 645, 1140, 375);
+    QLabel* ipCaption =
+        label(frameCorvaneDomain_, "Label3", QStringLiteral("IPAddress:"), 240, 645, 1140, 375);
     txtCorvaneIP_ = textBox(frameCorvaneDomain_, "txtCorvaneIP", 1440, 600, 2655, 375);
+    ipCaption->setBuddy(txtCorvaneIP_);
     chkAutoIP_ = checkBox(frameCorvaneDomain_, "chkAutoIP",
                           QStringLiteral("Automatic IP Resolution"), 5520, 60, 2715, 255);
     cmdCorvaneSetIP_ = button(frameCorvaneDomain_, "cmdCorvaneSetIP", "Label1",
@@ -251,15 +269,17 @@ void frmMain::buildFreePanel(QWidget* central) {
     cmdAdvancedFree_ = button(frameCorvaneDomain_, "cmdAdvancedFree", "Label15",
                               QStringLiteral("Advanced"), 5535, 840);
     imgHelpFree_ = helpImage(frameCorvaneDomain_, "imgHelpFree", 7560, 555);
+    chainTabOrder(
+        {txtCorvaneIP_, chkAutoIP_, cmdCorvaneSetIP_->picture(), cmdAdvancedFree_->picture()});
     frameCorvaneDomain_->hide();
 }
 
 void frmMain::buildEditorFrame(QWidget* central) {
     frameOtherDomain_ = frame(central, "frameOtherDomain", 120, 3120, 8535, 2055);
     QWidget* f = frameOtherDomain_;
-    label(f, "Label2", QStringLiteral("Domain:"), 240, 270, 1500, 255);
+    QLabel* domainCaption = label(f, "Label2", QStringLiteral("Domain:"), 240, 270, 1500, 255);
     cboDomain_ = comboBox(f, "cboDomain", 1800, 240, 2655, 315);
-    label(f, "Label8", QStringLiteral("Record Type:"), 240, 630, 1500, 255);
+    QLabel* typeCaption = label(f, "Label8", QStringLiteral("Record Type:"), 240, 630, 1500, 255);
     cboRecordType_ = comboBox(f, "cboRecordType", 1800, 600, 2655, 315);
     Label10_ = label(f, "Label10", QStringLiteral("Name:"), 240, 1020, 1500, 255);
     Label10_->setToolTip(
@@ -278,6 +298,15 @@ void frmMain::buildEditorFrame(QWidget* central) {
     cmdServerIP_ = button(f, "cmdServerIP", "Label5", QStringLiteral("Update/Add"), 5520, 550);
     cmdCancel_ = button(f, "cmdCancel", "Label6", QStringLiteral("Cancel"), 5520, 960);
     imgHelpDomainEditor_ = helpImage(f, "imgHelpDomain", 7560, 720);
+    // Assistive technology names each box by its caption (and follows the caption when the
+    // record type changes it).
+    domainCaption->setBuddy(cboDomain_);
+    typeCaption->setBuddy(cboRecordType_);
+    Label10_->setBuddy(txtCName_);
+    lblServerAddress_->setBuddy(txtServerIP_);
+    lblPort_->setBuddy(txtPort_);
+    chainTabOrder({cboDomain_, cboRecordType_, txtCName_, txtServerIP_, txtPort_, chkDomainAutoIP_,
+                   cmdServerIP_->picture(), cmdCancel_->picture()});
     frameOtherDomain_->hide();
 }
 
@@ -292,10 +321,14 @@ void frmMain::buildAdvancedFrame(QWidget* central) {
     chkAutostart_ = checkBox(f, "chkAutostart", QStringLiteral("Start with the desktop session"),
                              5280, 0, 3135, 375);
     chkAutostart_->setChecked(AutostartEnabled());
-    label(f, "Label16", QStringLiteral("Alternate Ports:"), 240, 510, 2520, 255);
+    QLabel* portsCaption =
+        label(f, "Label16", QStringLiteral("Alternate Ports:"), 240, 510, 2520, 255);
     cboPorts_ = comboBox(f, "cboPorts", 2880, 480, 1575, 315);
-    label(f, "Label17", QStringLiteral("Refresh Rate (seconds):"), 240, 870, 2520, 255);
+    QLabel* rateCaption =
+        label(f, "Label17", QStringLiteral("Refresh Rate (seconds):"), 240, 870, 2520, 255);
     cboRefreshRate_ = comboBox(f, "cboRefreshRate", 2880, 840, 1575, 315);
+    portsCaption->setBuddy(cboPorts_);
+    rateCaption->setBuddy(cboRefreshRate_);
     // The alias captions hold the whole host name: both columns are as wide as the frame
     // allows, and each box shows its caption as a tool tip should it still be cut off.
     chkMX_ = checkBox(f, "chkMX", QStringLiteral("Add MX Record"), 240, 1440, 3300, 300);
@@ -308,6 +341,8 @@ void frmMain::buildAdvancedFrame(QWidget* central) {
     chkPCAW_ = checkBox(f, "chkPCAW", QString(), 3600, 1920, 4815, 300);
     cmdOKAdvanced_ = button(f, "cmdOKAdvanced", "Label18", QStringLiteral("Done"), 5760, 1920);
     imgHelpDomainAdvanced_ = helpImage(f, "imgHelpDomain", 7560, 480);
+    chainTabOrder({chkSSL_, chkAutostart_, cboPorts_, cboRefreshRate_, chkMX_, chkFTP_, chkMail_,
+                   chkTelnet_, chkVNC_, chkWWW_, chkIRC_, chkPCAW_, cmdOKAdvanced_->picture()});
     frameAdvanced_->hide();
 }
 

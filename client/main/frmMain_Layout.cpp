@@ -1,6 +1,8 @@
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <algorithm>
 
 #include "diagnostics/ErrorReport.h"
 #include "login/clsUser.h"
@@ -8,7 +10,9 @@
 #include "main/StoredNumber.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
+#include "platform/KeyboardFocus.h"
 #include "platform/Twips.h"
+#include "platform/WindowFrame.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
 
@@ -23,18 +27,18 @@ namespace {
 
 // Gap between the top strip and the frame below it.
 constexpr int kGapBelowTop = 200;
-// What the window needs around a frame: title, menu bar and borders.
+// What the window's outer size holds around a frame: title bar, menu bar, borders and margins.
 constexpr int kExtraHeight = 850;
 constexpr int kExtraWidth = 360;
-// The part of those that the window manager draws outside the window here (a 22-pixel title bar
-// and 4-pixel borders), where the layout counted it in the window's own size. Without taking it
-// off, every held frame had a blank band of about 30 pixels below it and 8 on its right.
-constexpr int kTitleAndBordersHeight = 450;
-constexpr int kBordersWidth = 120;
 constexpr int kAdvancedFreeHeight = 2850;
 constexpr int kAdvancedDomainHeight = 1360;
 // The Done button's distance from the advanced frame's bottom in the free account's mode.
 constexpr int kDoneAboveBottom = 450;
+
+// A length in twips as a whole number of pixels holds it.
+int onPixelGrid(int twips) {
+    return pixelsToTwips(twipsToPixels(twips));
+}
 
 void setTopTwips(QWidget* widget, int top) {
     widget->move(widget->x(), twipsToPixels(top));
@@ -72,7 +76,13 @@ void frmMain::ShowFrame(const QString& mode) {
         if (savedWindowState_ != 0 && savedWindowState_ != 2) {
             savedWindowState_ = 0;
         }
-        for (QFrame* frame : {frameCorvaneDomain_, frameGrid_, frameOtherDomain_, frameAdvanced_}) {
+        const QList<QFrame*> frames = {frameCorvaneDomain_, frameGrid_, frameOtherDomain_,
+                                       frameAdvanced_};
+        const QWidget* focused = QApplication::focusWidget();
+        const bool focusInFrame = std::any_of(frames.begin(), frames.end(), [&](QFrame* frame) {
+            return focused != nullptr && frame->isAncestorOf(focused);
+        });
+        for (QFrame* frame : frames) {
             frame->hide();
         }
         const int topY = pixelsToTwips(frmTop_->height()) + kGapBelowTop;
@@ -101,6 +111,16 @@ void frmMain::ShowFrame(const QString& mode) {
         frmIPStatus_->move(
             twipsToPixels(pixelsToTwips(frmTop_->width()) - pixelsToTwips(frmIPStatus_->width())),
             frmIPStatus_->y());
+
+        // The keyboard follows the frame: a focus that was in the frame now hidden goes to the
+        // first control of the one shown.
+        if (focusInFrame) {
+            for (QFrame* frame : frames) {
+                if (!frame->isHidden() && !frame->isAncestorOf(QApplication::focusWidget())) {
+                    FocusFirstControl(frame);
+                }
+            }
+        }
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.ShowFrame()"), error);
     }
@@ -166,15 +186,43 @@ void frmMain::showHeldFrame(QFrame* frame, int topY) {
     setWidthTwips(frmTop_, pixelsToTwips(frame->width()));
 }
 
-// Sets the window to the size that shows the frame and nothing more.
+// Sets the window to the outer size that shows the frame and nothing more.
 void frmMain::holdWindowAt(QFrame* frame) {
-    const int height = pixelsToTwips(frame->height()) + pixelsToTwips(frame->y()) + kExtraHeight -
-                       kTitleAndBordersHeight;
-    const int width = pixelsToTwips(frame->width()) + kExtraWidth - kBordersWidth;
-    if (twipsHeight() != height || twipsWidth() != width) {
+    const int height = pixelsToTwips(frame->height()) + pixelsToTwips(frame->y()) + kExtraHeight;
+    const int width = pixelsToTwips(frame->width()) + kExtraWidth;
+    if (twipsHeight() != onPixelGrid(height) || twipsWidth() != onPixelGrid(width)) {
         const FlagGuard sizing(bSizing_);
-        resize(twipsToPixels(width), twipsToPixels(height));
+        ResizeToOuterTwips(this, width, height);
     }
+}
+
+// --- geometry in twips ---------------------------------------------------------------------
+
+int frmMain::twipsLeft() const {
+    return pixelsToTwips(pos().x());
+}
+
+int frmMain::twipsTop() const {
+    return pixelsToTwips(pos().y());
+}
+
+int frmMain::twipsWidth() const {
+    return OuterSizeTwips(this).width();
+}
+
+int frmMain::twipsHeight() const {
+    return OuterSizeTwips(this).height();
+}
+
+// Places the window by its outer geometry. A place that lies off the screen's available area
+// (a centred window higher than a small screen, or one stored on a larger screen) is brought
+// onto it, left edge and title bar first; in grid mode the sizer keeps the size within it.
+void frmMain::setTwipsGeometry(int left, int top, int width, int height) {
+    const QRect wanted(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                       twipsToPixels(height));
+    const QRect placed = FitOnScreen(wanted, AvailableAreaFor(wanted), false);
+    move(placed.topLeft());
+    ResizeToOuterTwips(this, width, height);
 }
 
 // --- Form_Resize ---------------------------------------------------------------------------

@@ -1,17 +1,102 @@
 #include "resources/PictureButton.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "platform/Twips.h"
 #include "resources/Resources.h"
 
 namespace quillon {
 
+namespace {
+
+// What assistive technology sees of a picture button: a button named by its caption whose
+// press action runs it.
+class PictureButtonAccessible : public QAccessibleWidget {
+  public:
+    explicit PictureButtonAccessible(ButtonPicture* picture)
+        : QAccessibleWidget(picture, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            const QString name = widget()->accessibleName();
+            return name.isEmpty() ? owner()->caption() : name;
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction()) {
+            if (owner()->isEnabled()) {
+                owner()->click();
+            }
+            return;
+        }
+        QAccessibleWidget::doAction(actionName);
+    }
+
+    QStringList keyBindingsForAction(const QString& actionName) const override {
+        if (actionName == pressAction()) {
+            return {QStringLiteral("Space")};
+        }
+        return QAccessibleWidget::keyBindingsForAction(actionName);
+    }
+
+  private:
+    PictureButton* owner() const { return static_cast<ButtonPicture*>(widget())->owner(); }
+};
+
+QAccessibleInterface* pictureButtonAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(ButtonPicture::staticMetaObject.className())) {
+        return new PictureButtonAccessible(static_cast<ButtonPicture*>(object));
+    }
+    return nullptr;
+}
+
+void installAccessibleFactoryOnce() {
+    static const bool installed = [] {
+        QAccessible::installFactory(&pictureButtonAccessible);
+        return true;
+    }();
+    (void)installed;
+}
+
+}  // namespace
+
+ButtonPicture::ButtonPicture(PictureButton* owner, QWidget* parent)
+    : QLabel(parent), owner_(owner) {
+    // Tab reaches it; a click does not take the focus from where the user left it.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void ButtonPicture::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) {
+        return;
+    }
+    // The focus frame lies inside the face's raised edge, where the caption leaves it visible.
+    QPainter painter(this);
+    QPen pen(palette().color(QPalette::WindowText));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(3, 3, -4, -4));
+}
+
 PictureButton::PictureButton(QWidget* parent, const QString& pictureName, const QString& labelName,
                              const QString& caption)
-    : QObject(parent), picture_(new QLabel(parent)), label_(new QLabel(caption, parent)) {
+    : QObject(parent),
+      picture_(new ButtonPicture(this, parent)),
+      label_(new QLabel(caption, parent)) {
+    installAccessibleFactoryOnce();
     setObjectName(pictureName + QStringLiteral("Button"));
     picture_->setObjectName(pictureName);
     label_->setObjectName(labelName);
@@ -47,8 +132,11 @@ QString PictureButton::caption() const {
 void PictureButton::setEnabled(bool enabled) {
     picture_->setEnabled(enabled);
     label_->setEnabled(enabled);
-    if (!enabled && down_) {
-        showFace(false);
+    if (!enabled) {
+        spaceHeld_ = false;
+        if (down_) {
+            showFace(false);
+        }
     }
 }
 
@@ -87,6 +175,9 @@ bool PictureButton::eventFilter(QObject* watched, QEvent* event) {
     if (!isEnabled()) {
         return false;  // a disabled button neither goes down nor clicks
     }
+    if (watched == picture_ && keyEvent(event)) {
+        return true;
+    }
     switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -111,6 +202,55 @@ bool PictureButton::eventFilter(QObject* watched, QEvent* event) {
             break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+// Space and Enter on the focused picture. True when the event was the button's.
+bool PictureButton::keyEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                if (!key->isAutoRepeat()) {
+                    emit clicked();
+                }
+                return true;
+            }
+            if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+                if (!key->isAutoRepeat()) {
+                    spaceHeld_ = true;
+                    if (!keepsFace_) {
+                        showFace(true);
+                    }
+                }
+                return true;
+            }
+            return false;
+        }
+        case QEvent::KeyRelease: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() != Qt::Key_Space || key->isAutoRepeat() || !spaceHeld_) {
+                return false;
+            }
+            spaceHeld_ = false;
+            if (down_) {
+                showFace(false);
+            }
+            // The action may close the window, so it runs last.
+            emit clicked();
+            return true;
+        }
+        case QEvent::FocusOut:
+            // Space held while the focus leaves is no press.
+            if (spaceHeld_) {
+                spaceHeld_ = false;
+                if (down_) {
+                    showFace(false);
+                }
+            }
+            return false;
+        default:
+            return false;
+    }
 }
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 
 #include "main/CSizer.h"
 #include "platform/Twips.h"
+#include "platform/WindowFrame.h"
 
 // Readable geometry in failure messages (found by argument-dependent lookup).
 static void PrintTo(const QRect& r, std::ostream* os) {
@@ -92,9 +93,9 @@ TEST_F(CSizerTest, ModesMoveAndStretchFromTheRegisteredGeometryWithRedrawSuspend
 
     // Smaller than the minimum: the container is put back at its minimum size and the children
     // at their registered places (heights less the 15 twips).
+    // A window's minimum is its outer size, the frame included.
     resizeTwips(&window_, 1500, 1500);
-    EXPECT_EQ(pixelsToTwips(window_.width()), 4500);
-    EXPECT_EQ(pixelsToTwips(window_.height()), 3000);
+    EXPECT_EQ(OuterSizeTwips(&window_), QSize(4500, 3000));
     // Without a minimum each sum is clamped at 0: Left 300 - 900 gives 0, not a negative
     // Left; the height is clamped first and then reduced by 15, which a control cannot take
     // below 0.

@@ -8,6 +8,7 @@
 #include "MainFixture.h"
 #include "main/CSizer.h"
 #include "platform/Twips.h"
+#include "platform/WindowFrame.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 #include "support/Wait.h"
@@ -79,8 +80,7 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         {"AdvancedFree", m.frameAdvanced_, 2850},
         {"AdvancedDomain", m.frameAdvanced_, 1360},
     };
-    // The window holds the frame with 850 twips below and 360 beside it, less the title bar and
-    // borders (450 and 120) that the window manager draws outside the window.
+    // The window's outer size holds the frame with 850 twips below and 360 beside it.
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         m.ShowFrame(QLatin1String(c.mode));
@@ -91,14 +91,14 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         EXPECT_EQ(frame.top(), onGrid(topY));
         EXPECT_EQ(frame.height(), onGrid(c.frameHeight));
         EXPECT_EQ(windowSize(),
-                  QSize(onGrid(8535 + 240), onGrid(frame.height() + frame.top() + 400)));
+                  QSize(onGrid(8535 + 360), onGrid(frame.height() + frame.top() + 850)));
         EXPECT_EQ(twipsOf(m.frmTop_).width(), 8535);
         EXPECT_EQ(twipsOf(m.frmIPStatus_).left(), 8535 - 4095);
         // The maximize box is no way out of a held size.
         m.setWindowStateNumber(2);
         settle();
         EXPECT_EQ(m.windowStateNumber(), 0);
-        EXPECT_EQ(windowSize().height(), onGrid(frame.height() + frame.top() + 400));
+        EXPECT_EQ(windowSize().height(), onGrid(frame.height() + frame.top() + 850));
     }
     // Done sits 450 above the free frame's bottom, level with the refresh rate in the domain
     // account's short frame, whose alias boxes (Top 1440 and below) are then out of view.
@@ -120,6 +120,30 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
     EXPECT_EQ(m.sizer()->count(), 19);
     EXPECT_EQ(windowSize(), QSize(8895, 7065));
     EXPECT_EQ(twipsOf(m.frameGrid_).top(), onGrid(topY));
+}
+
+TEST_F(LayoutTest, TheWindowManagersFrameLiesInsideTheOuterSizeInEveryMode) {
+    startGrid();
+    frmMain& m = main();
+    // The offscreen platform frames a shown window as a window manager would, with a thin
+    // border; the window was sized before it was shown, when that frame was not known yet.
+    const QMargins frame = WindowFrameMargins(&m);
+    ASSERT_FALSE(frame.isNull());
+    const auto outerPixels = [&] { return m.frameGeometry().size(); };
+    EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8895), twipsToPixels(7065)));
+    EXPECT_EQ(m.size(), outerPixels().shrunkBy(frame));
+
+    m.ShowFrame(QStringLiteral("Domain"));
+    settle();
+    const QRect editor = twipsOf(m.frameOtherDomain_);
+    EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8535 + 360),
+                                   twipsToPixels(editor.top() + editor.height() + 850)));
+    m.ShowFrame(QStringLiteral("Grid"));
+    settle();
+    EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8895), twipsToPixels(7065)));
+    // The grid's controls sit where they were designed: the frame took nothing from them.
+    EXPECT_EQ(twipsOf(m.lvDomainUser_).width(), 8295);
+    EXPECT_EQ(twipsOf(m.cmdAddGrid_->picture()).topLeft(), QPoint(240, 3780));
 }
 
 TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
@@ -173,7 +197,7 @@ TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
         SCOPED_TRACE(round);
         m.ShowFrame(QStringLiteral("Domain"));
         settle();
-        EXPECT_EQ(windowSize().width(), 8535 + 240);
+        EXPECT_EQ(windowSize().width(), 8535 + 360);
         EXPECT_EQ(userValue(user_, QStringLiteral("MainWidth")), QStringLiteral("12000"));
         EXPECT_EQ(userValue(user_, QStringLiteral("MainHeight")), QStringLiteral("9000"));
         EXPECT_EQ(storedType(QStringLiteral("SOFTWARE\\Corvane\\demo"), QStringLiteral("MainLeft")),
