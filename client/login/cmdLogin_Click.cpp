@@ -6,6 +6,7 @@
 #include "login/AccountExpiry.h"
 #include "login/LoginReply.h"
 #include "login/ProgramFlags.h"
+#include "login/WindowAccountHold.h"
 #include "login/clsUser.h"
 #include "login/frmLogin.h"
 #include "platform/Clock.h"
@@ -80,6 +81,16 @@ void frmLogin::cmdLogin_Click() {
         showLoginMessage(kMsgNoPassword);
         return;
     }
+
+    // Every way out below but a login lets the account go again.
+    HoldAccountForWindow(username);
+    struct ReleaseUnlessLoggedIn {
+        ~ReleaseUnlessLoggedIn() {
+            if (!bLoggedIn) {
+                ReleaseAccountForWindow();
+            }
+        }
+    } releaseUnlessLoggedIn;
 
     TransferReply reply;
     {

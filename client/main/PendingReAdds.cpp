@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "main/UpdateCycle.h"
+#include "registry/Registry.h"
 
 namespace quillon {
 
@@ -79,6 +80,16 @@ PendingReAdds PendingReAdds::fromText(const QString& text) {
         pending.add(PendingRecord{fields[0], fields[1], fields[2], fields[3], fields.size() == 4});
     }
     return pending;
+}
+
+void StorePendingReAdds(const QString& userKey, const PendingReAdds& pending) {
+    Registry reg;
+    reg.setKey(userKey);
+    if (pending.isEmpty()) {
+        reg.deleteValue(QLatin1String(PendingReAdds::kValueName));
+    } else {
+        reg.setValue(QLatin1String(PendingReAdds::kValueName), pending.toText());
+    }
 }
 
 QString PendingAddressFor(const PendingRecord& record, const QString& newIP) {

@@ -60,6 +60,10 @@ class PendingReAdds {
     std::vector<PendingRecord> records_;
 };
 
+// Writes the list into the user key `userKey` (the value PendingReAdds), or removes the value when
+// the list is empty.
+void StorePendingReAdds(const QString& userKey, const PendingReAdds& pending);
+
 // The address a pending record's add should send now that the public address is `newIP`: a
 // record without AutoIP keeps its own address; otherwise for a port relay the stored relay
 // address with its host replaced (port and path kept), for any other type `newIP` itself.

@@ -7,6 +7,7 @@
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
 #include "login/ProgramFlags.h"
+#include "login/WindowAccountHold.h"
 #include "login/frmLogin.h"
 #include "main/ClickAction.h"
 #include "main/cSysTray.h"
@@ -129,6 +130,7 @@ void frmMain::mnuPopupExit_Click() {
 void frmMain::mnuLogin_Click() {
     try {
         SaveSettings();
+        ReleaseAccountForWindow();
         // Nobody is logged in until the login window logs someone in: the update cycle leaves
         // the account just saved alone meanwhile (a free host it would re-create, marks it
         // would change and never save).

@@ -10,6 +10,7 @@
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
 #include "login/ProgramFlags.h"
+#include "login/WindowAccountHold.h"
 #include "login/clsUser.h"
 #include "main/UpdateCycle.h"
 #include "main/cSysTray.h"
@@ -176,6 +177,7 @@ void frmMain::Form_QueryUnload(bool& cancel, int) {
             return;
         }
         SaveSettings();
+        ReleaseAccountForWindow();
         const QList<QWidget*> windows = OpenWindows();
         for (qsizetype i = windows.size() - 1; i >= 0; --i) {
             if (windows[i]->objectName().compare(QLatin1String("frmMain"), Qt::CaseInsensitive) !=

@@ -211,13 +211,7 @@ bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, c
 }
 
 void frmMain::savePendingReAdds() {
-    Registry reg;
-    reg.setKey(userKey());
-    if (pending_.isEmpty()) {
-        reg.deleteValue(QLatin1String(PendingReAdds::kValueName));
-    } else {
-        reg.setValue(QLatin1String(PendingReAdds::kValueName), pending_.toText());
-    }
+    StorePendingReAdds(userKey(), pending_);
 }
 
 void frmMain::UpdateAutoIpList() {

@@ -9,6 +9,7 @@
 #include "platform/ClientError.h"
 #include "platform/Endpoints.h"
 #include "protocol/basDNS.h"
+#include "registry/EndpointOverrides.h"
 #include "registry/Registry.h"
 
 namespace quillon {
@@ -147,21 +148,7 @@ bool LoadEndpointOverrides() {
     try {
         Registry reg;
         reg.setKey(kInitKey);
-        const auto override = [&reg](const char* name, QString& endpoint) {
-            const QString value = reg.getValue(QLatin1String(name)).trimmed();
-            if (!value.isEmpty()) {
-                endpoint = value;
-            }
-        };
-        Endpoints& current = endpoints();
-        override("UpdateHost", current.updateHost);
-        override("SecureHost", current.secureHost);
-        override("WebSite", current.webSite);
-        override("TrustedCA", current.trustedCA);
-        // The web site is joined with paths that begin with "/".
-        while (current.webSite.endsWith(QLatin1Char('/'))) {
-            current.webSite.chop(1);
-        }
+        ApplyEndpointOverrides(reg);
         return true;
     } catch (const ClientError& error) {
         // A component that cannot be created is reported once, by the settings load that

@@ -1,0 +1,463 @@
+#include "update/UpdateService.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <exception>
+
+#include "login/AccountExpiry.h"
+#include "login/LoginReply.h"
+#include "login/clsUser.h"
+#include "main/KeepAccountAddress.h"
+#include "main/UpdateCycle.h"
+#include "platform/ClientError.h"
+#include "platform/Clock.h"
+#include "platform/ServiceDefaultAddress.h"
+#include "protocol/MainWindowLink.h"
+#include "protocol/Transfer.h"
+#include "protocol/basDNS.h"
+#include "registry/Registry.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kTickMs = 10000;
+const QString kRecordAdd = QStringLiteral("RECORDADD");
+const QString kRecordDelete = QStringLiteral("RECORDDELETE");
+
+// A record as a person names it: "www.example.org (A)", the root as the domain itself.
+QString recordName(const QString& domain, const QString& name, const QString& recordType) {
+    const QString host =
+        name.isEmpty() || name == QLatin1String("@") ? domain : name + QLatin1Char('.') + domain;
+    return host + QStringLiteral(" (") + recordType + QLatin1Char(')');
+}
+
+// Marks the update cycle's work as under way for as long as it lives.
+class BusyFlagGuard {
+  public:
+    explicit BusyFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyFlagGuard() { flag_ = false; }
+    BusyFlagGuard(const BusyFlagGuard&) = delete;
+    BusyFlagGuard& operator=(const BusyFlagGuard&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+UpdateService::UpdateService(std::function<void(const QString&)> say)
+    : say_(std::move(say)), cycle_(pending_, [this] { savePending(); }) {
+    timer_.setInterval(kTickMs);
+    connect(&timer_, &QTimer::timeout, this, &UpdateService::tick);
+}
+
+UpdateService::~UpdateService() = default;
+
+QString UpdateService::userKey() const {
+    return QStringLiteral("SOFTWARE\\Corvane\\") + settings_.username;
+}
+
+int UpdateService::prepare() {
+    try {
+        settings_ = LoadUpdaterSettings();
+    } catch (const ClientError& error) {
+        say_(QStringLiteral("cannot read the settings store %1: %2")
+                 .arg(SettingsStorePath(), error.description()));
+        return kUserMustMend;
+    }
+    if (!settings_.saveLogin || settings_.username.isEmpty() || settings_.password.isEmpty()) {
+        say_(QStringLiteral("no saved login in %1: tick \"Save Login\" once in Quillon's login "
+                            "window, or store bSaveLogin, Username and Password with hivekit-reg")
+                 .arg(SettingsStorePath()));
+        return kUserMustMend;
+    }
+    sServiceURL = settings_.serviceURL;
+    updaterLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Updater);
+    if (!updaterLock_->tryLock()) {
+        const qint64 holder = updaterLock_->recordedHolder();
+        if (holder == 0) {
+            say_(QStringLiteral("cannot take the lock file %1").arg(updaterLock_->path()));
+            return kUserMustMend;
+        }
+        say_(QStringLiteral("another quillon-update (process %1) keeps the account %2 of %3")
+                 .arg(holder)
+                 .arg(settings_.username, SettingsStorePath()));
+        return kAccountTaken;
+    }
+    say_(QStringLiteral("started for the account %1 of %2")
+             .arg(settings_.username, SettingsStorePath()));
+    threshold_ = TickThreshold(QString::number(ChosenRefreshRate(settings_.refreshRate, false)));
+    return -1;
+}
+
+UpdateService::LoginResult UpdateService::logIn() {
+    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
+    if (!cycleLock.tryLock()) {
+        return LoginResult::WindowHolds;
+    }
+    const BusyFlagGuard busy(busy_);
+    const RequestInFlightGuard inFlight;
+    TransferReply reply;
+    try {
+        reply = serviceTransfer().OpenURL(sServiceURL +
+                                          LoginQuery(settings_.username, settings_.password));
+    } catch (const std::exception&) {
+        reply.ok = false;
+    }
+    const QString body = reply.ok ? reply.body : QString();
+    switch (JudgeLoginReply(body)) {
+        case LoginVerdict::Unexpected:
+            return LoginResult::NotReached;
+        case LoginVerdict::Fail:
+            say_(QStringLiteral("the service refused the login of %1: invalid user name or "
+                                "password")
+                     .arg(settings_.username));
+            return LoginResult::Refused;
+        case LoginVerdict::Success:
+            break;
+    }
+    clsUser& user = objUser();
+    FillAccountRecord(user, body, settings_.username, settings_.password);
+    if (IsExpired(user.sExpirationDate, Now())) {
+        say_(QStringLiteral("the account %1 has expired (%2): contact Corvane support to "
+                            "reactivate it")
+                 .arg(settings_.username, user.sExpirationDate));
+        return LoginResult::Refused;
+    }
+    user.bCorvaneOnly = !user.sSubDomain.isEmpty();
+    loadAccountValues();
+    const int rate = ChosenRefreshRate(settings_.refreshRate, user.bCorvaneOnly);
+    threshold_ = TickThreshold(QString::number(rate));
+    if (user.bCorvaneOnly) {
+        addFreeHost();
+        say_(QStringLiteral("updating the host %1.%2 at %3, checking every %4 s%5")
+                 .arg(user.sUsername, user.sSubDomain, user.sIPAddress)
+                 .arg(rate)
+                 .arg(freeAutoIP_ ? QString()
+                                  : QStringLiteral(" (automatic IP is off: checks change "
+                                                   "nothing)")));
+    } else {
+        const std::vector<CycleRecord> records = RecordsOfList(user.sDomainUserRecords, sAutoIPs);
+        const auto marked = std::count_if(records.begin(), records.end(),
+                                          [](const CycleRecord& r) { return r.marked; });
+        say_(QStringLiteral("updating the records of %1 (%2 marked), checking every %3 s")
+                 .arg(user.sUsername)
+                 .arg(static_cast<qint64>(marked))
+                 .arg(rate));
+    }
+    if (!pending_.isEmpty()) {
+        say_(QStringLiteral("%1 record(s) wait to be added back").arg(pending_.records().size()));
+    }
+    return LoginResult::LoggedIn;
+}
+
+void UpdateService::loadAccountValues() {
+    Registry reg;
+    reg.setKey(userKey());
+    sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
+    storedAutoIPs_ = sAutoIPs;
+    pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
+    lastPendingText_ = pending_.toText();
+    freeAutoIP_ = reg.getValue(QStringLiteral("bAutoIP")) == QLatin1String("1");
+    if (objUser().bCorvaneOnly) {
+        const QString stored = reg.getValue(QStringLiteral("IPAddress"));
+        if (!stored.isEmpty()) {
+            objUser().sIPAddress = stored;
+        }
+    }
+}
+
+// As the window's login does: the service's default record of the host goes, the host is added
+// at the account's address.
+void UpdateService::addFreeHost() {
+    clsUser& user = objUser();
+    user.sDomain = user.sSubDomain;
+    user.sRecordType = QStringLiteral("A");
+    QString name = user.sUsername;
+    {
+        const KeepAccountAddress keep;
+        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
+                   QLatin1String(kServiceDefaultAddress), false, 0);
+    }
+    if (!user.sIPAddress.isEmpty()) {
+        name = user.sUsername;
+        DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, user.sIPAddress, false,
+                   freeAutoIP_ ? 1 : 0);
+    }
+}
+
+// As the window's close does: the host goes with the program, and its address is stored.
+void UpdateService::removeFreeHost() {
+    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
+    if (!cycleLock.tryLock()) {
+        return;  // a window logged in since: the host is its own now
+    }
+    clsUser& user = objUser();
+    QString name = user.sUsername;
+    const bool removed = DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
+                                    user.sIPAddress, false, freeAutoIP_ ? 1 : 0);
+    Registry reg;
+    reg.setKey(userKey());
+    reg.setValue(QStringLiteral("IPAddress"), user.sIPAddress);
+    say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
+                 : QStringLiteral("could not remove the host %1.%2")
+                       .arg(user.sUsername, user.sSubDomain));
+}
+
+void UpdateService::start() {
+    timer_.start();
+    tick();
+}
+
+void UpdateService::tick() {
+    if (busy_ || stopping_ || requestInFlight()) {
+        tickCount_ += 1;  // a tick during a request only counts
+        return;
+    }
+    // Not logged in (the service away, a window holding the account): every tick tries again,
+    // so that the run goes on soon after the window lets the account go.
+    const bool due = tickCount_ >= threshold_ || !loggedIn_;
+    if (!due) {
+        tickCount_ += 1;
+        return;
+    }
+    tickCount_ = 0;
+    if (!loggedIn_) {
+        if (waitingForWindow_) {
+            reloadSettings();  // the window may have changed them
+        }
+        switch (logIn()) {
+            case LoginResult::LoggedIn:
+                loggedIn_ = true;
+                if (waitingForWindow_) {
+                    waitingForWindow_ = false;
+                }
+                if (serviceLost_) {
+                    serviceLost_ = false;
+                    say_(QStringLiteral("the service answers again"));
+                }
+                break;
+            case LoginResult::Refused:
+                finish(kUserMustMend);
+                return;
+            case LoginResult::NotReached:
+                if (!serviceLost_) {
+                    serviceLost_ = true;
+                    say_(QStringLiteral("the service at %1 cannot be reached or answers with an "
+                                        "error: retrying")
+                             .arg(sServiceURL));
+                }
+                break;
+            case LoginResult::WindowHolds:
+                if (!waitingForWindow_) {
+                    waitingForWindow_ = true;
+                    say_(QStringLiteral("a Quillon window is logged in to %1: waiting until it "
+                                        "logs off or closes")
+                             .arg(settings_.username));
+                }
+                break;
+        }
+        tickCount_ += 1;
+        if (stopping_) {
+            finish(kStopped);
+        }
+        return;
+    }
+    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
+    if (!cycleLock.tryLock()) {
+        loggedIn_ = false;
+        waitingForWindow_ = true;
+        say_(QStringLiteral("a Quillon window is logged in to %1: waiting until it logs off or "
+                            "closes")
+                 .arg(settings_.username));
+    } else {
+        check();
+    }
+    tickCount_ += 1;
+    if (stopping_) {
+        finish(kStopped);
+    }
+}
+
+bool UpdateService::check() {
+    const BusyFlagGuard busy(busy_);
+    const RequestInFlightGuard inFlight;
+    clsUser& user = objUser();
+    if (user.bCorvaneOnly && !freeAutoIP_) {
+        return true;  // automatic IP is off for the free host: nothing to check
+    }
+    const AddressCheck found = cycle_.checkAddress();
+    reportConnection();
+    if (found.verdict == AddressCheck::Verdict::Unusable) {
+        if (found.firstReport) {
+            say_(QStringLiteral("the service reported \"%1\" as the public address, which is no "
+                                "usable address: the records are left as they are")
+                     .arg(found.address));
+        }
+        return false;
+    }
+    if (found.verdict == AddressCheck::Verdict::NoReply) {
+        return false;
+    }
+    if (user.bCorvaneOnly) {
+        if (found.address != user.sIPAddress) {
+            const bool added = cycle_.repointFreeHost(found.address, 1);
+            say_(added ? QStringLiteral("the public address is now %1: the host %2.%3 follows it")
+                             .arg(found.address, user.sUsername, user.sSubDomain)
+                       : QStringLiteral("the public address is now %1: re-pointing the host "
+                                        "%2.%3 failed, tried again at the next check")
+                             .arg(found.address, user.sUsername, user.sSubDomain));
+        }
+    } else {
+        checkDomainRecords(found.address);
+    }
+    reportConnection();
+    storeAutoIPs();
+    return true;
+}
+
+void UpdateService::checkDomainRecords(const QString& newIP) {
+    clsUser& user = objUser();
+    const QString before = lastAddress_.isEmpty() ? user.sIPAddress : lastAddress_;
+    cycle_.retryPending(newIP);
+    QStringList moved;
+    QStringList failed;
+    for (const Repoint& done :
+         cycle_.repointMarked(RecordsOfList(user.sDomainUserRecords, sAutoIPs), newIP)) {
+        (done.added ? moved : failed)
+            .append(recordName(done.record.domain, done.name, done.record.recordType));
+    }
+    if (newIP != before || !moved.isEmpty() || !failed.isEmpty()) {
+        QString line = QStringLiteral("the public address is now %1").arg(newIP);
+        if (!moved.isEmpty()) {
+            line += QStringLiteral(": re-pointed ") + moved.join(QStringLiteral(", "));
+        }
+        if (!failed.isEmpty()) {
+            line += QStringLiteral("; not re-pointed: ") + failed.join(QStringLiteral(", "));
+        }
+        say_(line);
+    }
+    lastAddress_ = newIP;
+    const QString pendingText = pending_.toText();
+    if (pendingText != lastPendingText_) {
+        if (pending_.isEmpty()) {
+            say_(QStringLiteral("no record waits to be added back any more"));
+        } else {
+            QStringList names;
+            for (const PendingRecord& r : pending_.records()) {
+                names.append(recordName(r.domain, r.name, r.recordType));
+            }
+            say_(QStringLiteral("pending, added back at every check: ") +
+                 names.join(QStringLiteral(", ")));
+        }
+        lastPendingText_ = pendingText;
+    }
+}
+
+void UpdateService::reportConnection() {
+    const bool lost = MainStatusColour() == kStatusColourNotConnected;
+    if (lost && !serviceLost_) {
+        say_(QStringLiteral("the service at %1 cannot be reached or answers with an error: "
+                            "retrying at every check")
+                 .arg(sServiceURL));
+    } else if (!lost && serviceLost_) {
+        say_(QStringLiteral("the service answers again"));
+    }
+    serviceLost_ = lost;
+}
+
+void UpdateService::storeAutoIPs() {
+    if (sAutoIPs == storedAutoIPs_) {
+        return;
+    }
+    Registry reg;
+    reg.setKey(userKey());
+    reg.setValue(QStringLiteral("AutoIps"), sAutoIPs);
+    storedAutoIPs_ = sAutoIPs;
+}
+
+void UpdateService::savePending() {
+    StorePendingReAdds(userKey(), pending_);
+}
+
+int UpdateService::runOnce() {
+    switch (logIn()) {
+        case LoginResult::LoggedIn:
+            break;
+        case LoginResult::Refused:
+            return kUserMustMend;
+        case LoginResult::NotReached:
+            say_(QStringLiteral("the service at %1 cannot be reached or answers with an error")
+                     .arg(sServiceURL));
+            return kOnceLeftWork;
+        case LoginResult::WindowHolds:
+            say_(QStringLiteral("a Quillon window is logged in to %1: no check made")
+                     .arg(settings_.username));
+            return kOnceLeftWork;
+    }
+    loggedIn_ = true;
+    bool checked = false;
+    {
+        AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
+        if (cycleLock.tryLock()) {
+            checked = check();
+        }
+    }
+    if (!checked) {
+        say_(QStringLiteral("no usable public address was found: nothing re-pointed"));
+    }
+    return checked && pending_.isEmpty() ? kStopped : kOnceLeftWork;
+}
+
+void UpdateService::stop() {
+    if (stopping_) {
+        return;
+    }
+    stopping_ = true;
+    if (!busy_ && !requestInFlight()) {
+        QTimer::singleShot(0, this, [this] { finish(kStopped); });
+    }
+    // Otherwise the tick under way finishes first and ends the run.
+}
+
+// The connection settings as the store holds them now; the run keeps its account, and its
+// password unless the store holds a new one for the same account.
+void UpdateService::reloadSettings() {
+    try {
+        UpdaterSettings fresh = LoadUpdaterSettings();
+        if (fresh.username.compare(settings_.username, Qt::CaseInsensitive) != 0 ||
+            fresh.password.isEmpty()) {
+            fresh.username = settings_.username;
+            fresh.password = settings_.password;
+        }
+        settings_ = fresh;
+        sServiceURL = settings_.serviceURL;
+    } catch (const ClientError&) {
+        // The settings read before serve.
+    }
+}
+
+void UpdateService::finish(int status) {
+    if (finished_) {
+        return;
+    }
+    finished_ = true;
+    timer_.stop();
+    try {
+        if (status == kStopped && loggedIn_) {
+            if (objUser().bCorvaneOnly) {
+                removeFreeHost();
+            }
+            storeAutoIPs();
+        }
+    } catch (const ClientError& error) {
+        say_(QStringLiteral("could not store the settings: %1").arg(error.description()));
+    }
+    if (status == kStopped) {
+        say_(QStringLiteral("stopped"));
+    }
+    emit finished(status);
+}
+
+}  // namespace quillon
