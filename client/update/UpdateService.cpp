@@ -215,6 +215,12 @@ void UpdateService::tick() {
         tickCount_ += 1;  // a tick during a request only counts
         return;
     }
+    // A window that logged in to the account since the last tick keeps it from now on.
+    if (loggedIn_ && !AccountLock(settings_.username, AccountLock::Role::Cycle).tryLock()) {
+        holdOffForWindow();
+        tickCount_ += 1;
+        return;
+    }
     // Not logged in (the service away, a window holding the account): every tick tries again,
     // so that the run goes on soon after the window lets the account go.
     const bool due = tickCount_ >= threshold_ || !loggedIn_;
@@ -250,12 +256,7 @@ void UpdateService::tick() {
                 }
                 break;
             case LoginResult::WindowHolds:
-                if (!waitingForWindow_) {
-                    waitingForWindow_ = true;
-                    say_(QStringLiteral("a Quillon window is logged in to %1: waiting until it "
-                                        "logs off or closes")
-                             .arg(settings_.username));
-                }
+                holdOffForWindow();
                 break;
         }
         tickCount_ += 1;
@@ -266,17 +267,23 @@ void UpdateService::tick() {
     }
     AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
     if (!cycleLock.tryLock()) {
-        loggedIn_ = false;
-        waitingForWindow_ = true;
-        say_(QStringLiteral("a Quillon window is logged in to %1: waiting until it logs off or "
-                            "closes")
-                 .arg(settings_.username));
+        holdOffForWindow();
     } else {
         check();
     }
     tickCount_ += 1;
     if (stopping_) {
         finish(kStopped);
+    }
+}
+
+void UpdateService::holdOffForWindow() {
+    loggedIn_ = false;
+    if (!waitingForWindow_) {
+        waitingForWindow_ = true;
+        say_(QStringLiteral("a Quillon window is logged in to %1: waiting until it logs off or "
+                            "closes")
+                 .arg(settings_.username));
     }
 }
 

@@ -68,6 +68,8 @@ class UpdateService : public QObject {
     void storeAutoIPs();
     void savePending();
     void reloadSettings();
+    // A window keeps the account: no check until it lets it go (said once).
+    void holdOffForWindow();
     void finish(int status);
     QString userKey() const;
 
