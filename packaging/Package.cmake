@@ -21,8 +21,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillon.example/")
-# The revision comes from the newest entry of packaging/changelog (read in packaging/).
-set(CPACK_DEBIAN_PACKAGE_RELEASE ${QUILLON_PACKAGE_REVISION})
 # dpkg-shlibdeps names the packages of the libraries the programs link (Qt, SQLite, OpenSSL,
 # cpp-httplib, the C and C++ run-times). It cannot see what is opened at run time: libcurl in
 # its OpenSSL build (the transfer adds a certificate authority to OpenSSL's context) and Qt's
@@ -39,7 +37,6 @@ set(CPACK_QUILLON_DEPENDS "libcurl4, libssl3, qt6-qpa-plugins")
 set(CPACK_QUILLON_ELF_FILES ${CMAKE_BINARY_DIR}/packaging/ElfFiles.cmake)
 file(GENERATE OUTPUT ${CPACK_QUILLON_ELF_FILES} CONTENT
      "set(quillon_elf_files \"$<TARGET_FILE:quillon>;$<TARGET_FILE:hivekit-reg>;$<TARGET_FILE:corvane-sim>;$<TARGET_FILE:hivekit>\")\n")
-set(CPACK_QUILLON_SHLIBDEPS_DIR ${CMAKE_BINARY_DIR}/packaging/shlibdeps)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/ShlibDeps.cmake)
 # Opening the service's web pages goes through the desktop's xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")

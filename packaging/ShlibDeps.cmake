@@ -11,12 +11,14 @@ if(NOT QUILLON_SHLIBDEPS)
   message(FATAL_ERROR "dpkg-shlibdeps is not installed (scripts/install-deps.sh installs dpkg-dev)")
 endif()
 # dpkg-shlibdeps runs in a folder that looks like a source package's.
-file(MAKE_DIRECTORY ${CPACK_QUILLON_SHLIBDEPS_DIR}/debian)
-file(WRITE ${CPACK_QUILLON_SHLIBDEPS_DIR}/debian/control "")
+set(shlibdeps_dir ${CPACK_PACKAGE_DIRECTORY}/_shlibdeps)
+file(MAKE_DIRECTORY ${shlibdeps_dir}/debian)
+file(WRITE ${shlibdeps_dir}/debian/control "")
 execute_process(COMMAND ${QUILLON_SHLIBDEPS} -O ${quillon_elf_files}
-                WORKING_DIRECTORY ${CPACK_QUILLON_SHLIBDEPS_DIR}
+                WORKING_DIRECTORY ${shlibdeps_dir}
                 OUTPUT_VARIABLE found ERROR_VARIABLE why RESULT_VARIABLE failed
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
+file(REMOVE_RECURSE ${shlibdeps_dir})
 if(failed OR NOT found MATCHES "^shlibs:Depends=(.+)$")
   message(FATAL_ERROR "dpkg-shlibdeps found no dependencies: ${why}")
 endif()

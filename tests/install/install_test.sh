@@ -39,7 +39,7 @@ private_programs=(corvane-sim)
 entry=$datadir/applications/quillon.desktop
 metainfo=$datadir/metainfo/$appstream_id.metainfo.xml
 expected=("$libdir/libhivekit.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright"
-          "$datadir/doc/quillon/changelog.Debian.gz")
+          "$datadir/doc/quillon/changelog.gz")
 for p in "${programs[@]}"; do expected+=("$bindir/$p"); done
 for p in "${private_programs[@]}"; do expected+=("$libdir/$p"); done
 for p in "${programs[@]}" "${private_programs[@]}"; do expected+=("$mandir/man1/$p.1.gz"); done
@@ -89,9 +89,9 @@ copyright=$prefix/$datadir/doc/quillon/copyright
 head -n 1 "$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' ||
   fail "the copyright file is not in the machine-readable format"
 grep -q '^License: Expat$' "$copyright" || fail "the copyright file names no Expat licence"
-gzip -t "$prefix/$datadir/doc/quillon/changelog.Debian.gz" || fail "the changelog is no gzip file"
-zcat "$prefix/$datadir/doc/quillon/changelog.Debian.gz" | head -n 1 |
-  grep -q "^quillon ($version-[0-9]*) " || fail "the changelog's newest entry is not $version"
+gzip -t "$prefix/$datadir/doc/quillon/changelog.gz" || fail "the changelog is no gzip file"
+zcat "$prefix/$datadir/doc/quillon/changelog.gz" | head -n 1 |
+  grep -q "^quillon ($version) " || fail "the changelog's newest entry is not $version"
 
 # Every program has a manual page: gzip without a name or a time stamp (so that a rebuild makes
 # the same bytes), that man renders without a warning and whose NAME line names the program.
