@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   procps curl ca-certificates
   desktop-file-utils dpkg-dev
+  scdoc gzip man-db lintian appstream
 )
 
 missing=()

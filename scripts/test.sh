@@ -67,8 +67,10 @@ run_fuzz() {  # run_fuzz <build-dir> <seconds>
   done
 }
 
-run_suite "normal build" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF
+# Our own builds treat warnings as errors; a packager's or a user's build leaves them warnings.
+run_suite "normal build" build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_WERROR=ON
+run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF \
+  -DQUILLON_WERROR=ON
 run_fuzz build-fuzz 20
 
 echo

@@ -83,8 +83,8 @@ void frmAbout::Form_Load() {
     setWindowTitle(QStringLiteral("About Corvane DNS App"));
     lblTitle_->setText(
         versionText(QUILLON_VERSION_MAJOR, QUILLON_VERSION_MINOR, QUILLON_VERSION_REVISION) +
-        QLatin1Char('\n') + QStringLiteral("Copyright \u00a9 Corvane. All rights reserved.") +
-        QLatin1Char('\n') + QStringLiteral("Provided as is, without any warranty."));
+        QLatin1Char('\n') + QStringLiteral("Copyright \u00a9 2026 The Quillon developers") +
+        QLatin1Char('\n') + QStringLiteral("Released under the MIT licence"));
 }
 
 void frmAbout::Label1_Click() {

@@ -9,7 +9,7 @@ namespace quillon {
 
 class PictureButton;
 
-// The About window: the program's name and version, the publisher's notice, the logo, a
+// The About window: the program's name and version, the licence notice, the logo, a
 // link to the service's terms of service and an OK button. There is one at a time, and it
 // is built afresh (Form_Load runs) each time it is shown; OK unloads it. Show it through
 // ShowAbout(), which deletes the window when it closes; one built directly is the caller's.

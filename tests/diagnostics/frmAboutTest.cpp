@@ -39,8 +39,9 @@ TEST(frmAbout, ShowsCaptionVersionAndNotice) {
                             .arg(QUILLON_VERSION_MAJOR)
                             .arg(QUILLON_VERSION_MINOR)
                             .arg(QUILLON_VERSION_REVISION));
-    EXPECT_FALSE(lines[1].isEmpty());
-    EXPECT_FALSE(lines[2].isEmpty());
+    // The notice says what LICENSE and the package's copyright file say.
+    EXPECT_EQ(lines[1], QString::fromUtf8("Copyright \u00a9 2026 The Quillon developers"));
+    EXPECT_EQ(lines[2], "Released under the MIT licence");
     auto* logo = about.findChild<QLabel*>("Image1");
     ASSERT_NE(logo, nullptr);
     EXPECT_FALSE(logo->pixmap().isNull());

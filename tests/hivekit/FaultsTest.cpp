@@ -212,8 +212,8 @@ TEST_F(FaultsTest, TwoProcessesWritingTheSameKeyLoseNothing) {
     }
     EXPECT_EQ(names.size(), 2u * kEach);
     for (int i = 0; i < kEach; ++i) {
-        EXPECT_TRUE(names.count("a" + std::to_string(i)));
-        EXPECT_TRUE(names.count("b" + std::to_string(i)));
+        EXPECT_TRUE(names.count(Numbered("a", i)));
+        EXPECT_TRUE(names.count(Numbered("b", i)));
     }
 }
 

@@ -71,8 +71,8 @@ int RunTool(const std::vector<std::string>& args) {
     };
     for (int step = 0; step < 6; ++step) {
         for (std::size_t o = 0; o < objects.size(); ++o) {
-            const std::string name = "o" + std::to_string(o) + "s" + std::to_string(step);
-            const std::string value = "v" + std::to_string(round) + "." + std::to_string(step);
+            const std::string name = Numbered(Numbered("o", o) + "s", step);
+            const std::string value = Numbered(Numbered("v", round) + ".", step);
             Var n = name;
             Var v = value;
             try {
@@ -86,7 +86,7 @@ int RunTool(const std::vector<std::string>& args) {
             if (RunTool({"query", toolKey, "/v", name}) != 0) {
                 ++failures;
             }
-            const std::string toolName = "t" + std::to_string(o) + "s" + std::to_string(step);
+            const std::string toolName = Numbered(Numbered("t", o) + "s", step);
             if (RunTool({"add", toolKey, "/v", toolName, "/d", value, "/f"}) == 0) {
                 confirm(toolName, value);
             }
