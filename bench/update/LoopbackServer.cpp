@@ -66,8 +66,3 @@ bool LoopbackServer::received(const std::string& prefix) const {
     }
     return false;
 }
-
-void LoopbackServer::clear() {
-    std::lock_guard lock(mutex_);
-    requests_.clear();
-}

@@ -30,7 +30,6 @@ class LoopbackServer {
     std::vector<std::string> requests() const;
     // Whether a request whose path starts with `prefix` has come.
     bool received(const std::string& prefix) const;
-    void clear();
 
   private:
     httplib::Server server_;

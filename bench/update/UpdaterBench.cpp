@@ -119,7 +119,7 @@ void writeFile(const std::string& path, const std::string& text) {
     if (!out.flush()) {
         throw std::runtime_error("cannot write " + path);
     }
-    // Both peers keep a password in their settings and ddclient warns about a readable file.
+    // The settings hold a password, if only a made-up one.
     chmod(path.c_str(), 0600);
 }
 
@@ -304,7 +304,9 @@ Result Bench::measure(const Subject& s) {
             return r;
         }
         if (std::chrono::steady_clock::now() > deadline) {
-            r.failure = "had not " + s.readyWhat + " after 60 s (see " + logFile + ")";
+            r.failure = "had not " + s.readyWhat + " after " +
+                        std::to_string(std::chrono::seconds(kReadyLimit).count()) + " s (see " +
+                        logFile + ")";
             return r;
         }
         std::this_thread::sleep_for(50ms);
