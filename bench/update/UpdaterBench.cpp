@@ -65,7 +65,8 @@ struct Options {
                  "usage: %s [--idle SECONDS] [--only quillon-update|inadyn|ddclient]\n"
                  "  --idle  time each program idles after its first check before its memory\n"
                  "          is read (60)\n"
-                 "  --only  measure one program only\n",
+                 "  --only  measure one program only\n"
+                 "UPDATER_BENCH_KEEP=1 keeps the scratch folder with the programs' logs.\n",
                  program);
     std::exit(2);
 }
@@ -135,6 +136,22 @@ std::map<std::string, std::string> loopbackEnvironment() {
     return env;
 }
 
+// The last lines of a program's log, for a failure's message: the scratch folder with the log
+// goes at the end of the run (unless UPDATER_BENCH_KEEP=1).
+std::string logTail(const std::string& logFile) {
+    constexpr size_t kLines = 5;
+    std::ifstream in(logFile);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    std::string tail = lines.empty() ? "; its log is empty" : "; its log ends:";
+    for (size_t i = lines.size() > kLines ? lines.size() - kLines : 0; i < lines.size(); ++i) {
+        tail += "\n      " + lines[i];
+    }
+    return tail;
+}
+
 // One program to measure: how to start it, and how to tell that it has done its first check.
 struct Subject {
     std::string name;
@@ -165,6 +182,8 @@ class Bench {
 
   private:
     std::string log(const std::string& name) const { return work_.path(name + ".log"); }
+    Subject peer(const std::string& name, const std::string& updatePath);
+    std::string peerSettings(std::string text) const;
 
     Options o_;
     ScratchFolder work_;
@@ -206,10 +225,12 @@ Subject Bench::quillonUpdate() {
     return s;
 }
 
-Subject Bench::inadyn() {
+// A peer found on the system, set up against the loopback server: ready once a request whose
+// path starts with `updatePath` has come. Its `args` are left to the caller.
+Subject Bench::peer(const std::string& name, const std::string& updatePath) {
     Subject s;
-    s.name = "inadyn";
-    s.path = findProgram("inadyn");
+    s.name = name;
+    s.path = findProgram(name);
     if (s.path.empty()) {
         s.absent = "not installed";
         return s;
@@ -217,59 +238,65 @@ Subject Bench::inadyn() {
     if (!server_) {
         server_ = std::make_unique<LoopbackServer>();
     }
-    const std::string hostPort = server_->hostPort();
-    const std::string conf = work_.path("inadyn.conf");
-    writeFile(conf,
-              "period = 60\n"
-              "custom bench {\n"
-              "    ssl            = false\n"
-              "    username       = bench\n"
-              "    password       = bench\n"
-              "    checkip-server = " +
-                  hostPort +
-                  "\n"
-                  "    checkip-path   = /inadyn/ip\n"
-                  "    checkip-ssl    = false\n"
-                  "    ddns-server    = " +
-                  hostPort +
-                  "\n"
-                  "    ddns-path      = \"/inadyn/update?hostname=%h&myip=%i\"\n"
-                  "    hostname       = " +
-                  kHostName +
-                  "\n"
-                  "}\n");
-    std::filesystem::create_directory(work_.path("inadyn-cache"));
-    s.args = {"--foreground", "--no-pidfile", "-f",
-              conf,           "--cache-dir",  work_.path("inadyn-cache")};
     s.env = loopbackEnvironment();
     s.readyWhat = "sent its first update";
-    s.ready = [server = server_.get()] { return server->received("/inadyn/update"); };
+    s.ready = [server = server_.get(), updatePath] { return server->received(updatePath); };
+    return s;
+}
+
+// `text` with @SERVER@ replaced by the loopback server's "127.0.0.1:PORT" and @HOST@ by the
+// name the peers keep up to date.
+std::string Bench::peerSettings(std::string text) const {
+    for (const auto& [mark, value] : {std::pair{std::string("@SERVER@"), server_->hostPort()},
+                                      std::pair{std::string("@HOST@"), kHostName}}) {
+        for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+            text.replace(at, mark.size(), value);
+            at += value.size();
+        }
+    }
+    return text;
+}
+
+Subject Bench::inadyn() {
+    Subject s = peer("inadyn", "/inadyn/update");
+    if (s.path.empty()) {
+        return s;
+    }
+    const std::string conf = work_.path("inadyn.conf");
+    writeFile(conf, peerSettings(R"(period = 60
+custom bench {
+    ssl            = false
+    username       = bench
+    password       = bench
+    checkip-server = @SERVER@
+    checkip-path   = /inadyn/ip
+    checkip-ssl    = false
+    ddns-server    = @SERVER@
+    ddns-path      = "/inadyn/update?hostname=%h&myip=%i"
+    hostname       = @HOST@
+}
+)"));
+    const std::string cache = work_.path("inadyn-cache");
+    std::filesystem::create_directory(cache);
+    s.args = {"--foreground", "--no-pidfile", "-f", conf, "--cache-dir", cache};
     return s;
 }
 
 Subject Bench::ddclient() {
-    Subject s;
-    s.name = "ddclient";
-    s.path = findProgram("ddclient");
+    // dyndns2's update path; the address check has a path of its own.
+    Subject s = peer("ddclient", "/nic/update");
     if (s.path.empty()) {
-        s.absent = "not installed";
         return s;
     }
-    if (!server_) {
-        server_ = std::make_unique<LoopbackServer>();
-    }
-    const std::string hostPort = server_->hostPort();
     const std::string conf = work_.path("ddclient.conf");
-    writeFile(conf,
-              "ssl=no\n"
-              "protocol=dyndns2\n"
-              "server=" +
-                  hostPort +
-                  "\n"
-                  "login=bench\n"
-                  "password=bench\n"
-                  "use=web, web=http://" +
-                  hostPort + "/ddclient/ip\n" + kHostName + "\n");
+    writeFile(conf, peerSettings(R"(ssl=no
+protocol=dyndns2
+server=@SERVER@
+login=bench
+password=bench
+use=web, web=http://@SERVER@/ddclient/ip
+@HOST@
+)"));
     s.args = {"-foreground",
               "-daemon",
               "60",
@@ -279,10 +306,6 @@ Subject Bench::ddclient() {
               work_.path("ddclient.cache"),
               "-pid",
               work_.path("ddclient.pid")};
-    s.env = loopbackEnvironment();
-    s.readyWhat = "sent its first update";
-    // dyndns2's update path; the address check has a path of its own.
-    s.ready = [server = server_.get()] { return server->received("/nic/update"); };
     return s;
 }
 
@@ -300,13 +323,13 @@ Result Bench::measure(const Subject& s) {
     const auto deadline = std::chrono::steady_clock::now() + kReadyLimit;
     while (!s.ready()) {
         if (!child.running()) {
-            r.failure = "ended before it had " + s.readyWhat + " (see " + logFile + ")";
+            r.failure = "ended before it had " + s.readyWhat + logTail(logFile);
             return r;
         }
         if (std::chrono::steady_clock::now() > deadline) {
             r.failure = "had not " + s.readyWhat + " after " +
-                        std::to_string(std::chrono::seconds(kReadyLimit).count()) + " s (see " +
-                        logFile + ")";
+                        std::to_string(std::chrono::seconds(kReadyLimit).count()) + " s" +
+                        logTail(logFile);
             return r;
         }
         std::this_thread::sleep_for(50ms);
@@ -315,7 +338,7 @@ Result Bench::measure(const Subject& s) {
     std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(o_.idleSeconds));
     if (!child.running()) {
-        r.failure = "ended while idle (see " + logFile + ")";
+        r.failure = "ended while idle" + logTail(logFile);
         return r;
     }
     r.memory = readProcessMemory(child.pid());
