@@ -6,11 +6,7 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <regex>
 #include <stdexcept>
 #include <thread>
 
@@ -18,55 +14,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Reads what a program wrote to its log until `pattern` matches, for up to `limit`.
-std::string waitForLine(const std::string& logFile, const std::regex& pattern,
-                        std::chrono::seconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream in(logFile);
-        std::string line;
-        std::smatch match;
-        while (std::getline(in, line)) {
-            if (std::regex_search(line, match, pattern)) {
-                return match.size() > 1 ? match[1].str() : line;
-            }
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    throw std::runtime_error("nothing matched in " + logFile);
-}
-
 }  // namespace
 
-BenchEnvironment::BenchEnvironment(const std::string& binDir) : binDir_(binDir) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "startup-bench.XXXXXX");
-    if (!mkdtemp(pattern.data())) {
-        throw std::runtime_error("cannot make a scratch folder");
-    }
-    work_ = pattern;
-    try {
-        startScreen();
-        startService();
-    } catch (...) {
-        cleanUp();
-        throw;
-    }
-}
-
-BenchEnvironment::~BenchEnvironment() {
-    cleanUp();
-}
-
-void BenchEnvironment::cleanUp() {
-    service_.reset();
-    screen_.reset();
-    // STARTUP_BENCH_KEEP=1 keeps the scratch folder with the programs' logs.
-    if (const char* keep = std::getenv("STARTUP_BENCH_KEEP"); keep && *keep == '1') {
-        std::fprintf(stderr, "startup_bench: logs kept in %s\n", work_.c_str());
-        return;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(work_, ignored);
+BenchEnvironment::BenchEnvironment(const std::string& binDir)
+    : work_("startup-bench", "STARTUP_BENCH_KEEP"), binDir_(binDir) {
+    startScreen();
+    service_ = std::make_unique<DemoService>(binDir_, work_.path());
 }
 
 void BenchEnvironment::startScreen() {
@@ -114,34 +67,9 @@ void BenchEnvironment::startScreen() {
     }
 }
 
-void BenchEnvironment::startService() {
-    service_ = std::make_unique<ChildProcess>(
-        program("corvane-sim"),
-        std::vector<std::string>{"--db", path("sim.db"), "--http", "127.0.0.1:0", "--seed-demo"},
-        std::map<std::string, std::string>{}, path("sim.log"));
-    hostPort_ =
-        waitForLine(path("sim.log"), std::regex(R"(listening on http://([0-9.]+:[0-9]+)$)"), 20s);
-}
-
-void BenchEnvironment::setting(const std::string& store, const std::string& name,
-                               const std::string& data, const std::string& type) const {
-    const int status =
-        runToEnd(program("hivekit-reg"),
-                 {"add", "HKLM\\SOFTWARE\\Corvane\\Init", "/v", name, "/t", type, "/d", data, "/f"},
-                 {{"HIVEKIT_STORE", store}}, path("hivekit-reg.log"));
-    if (status != 0) {
-        throw std::runtime_error("hivekit-reg could not write " + name);
-    }
-}
-
 std::string BenchEnvironment::makeStore(const std::string& name, bool savedLogin) const {
     const std::string store = path(name);
-    setting(store, "UpdateHost", hostPort_, "REG_SZ");
-    if (savedLogin) {
-        setting(store, "bSaveLogin", "1", "REG_DWORD");
-        setting(store, "Username", "demo", "REG_SZ");
-        setting(store, "Password", "demo", "REG_SZ");
-    }
+    service_->writeStore(store, savedLogin);
     return store;
 }
 
@@ -151,7 +79,7 @@ std::map<std::string, std::string> BenchEnvironment::programEnvironment(
         {"DISPLAY", display_},
         {"QT_QPA_PLATFORM", ""},  // the real X platform, whatever the caller's setting
         {"HIVEKIT_STORE", store},
-        {"XDG_STATE_HOME", work_},  // the error log lands in the scratch folder
+        {"XDG_STATE_HOME", work_.path()},  // the error log lands in the scratch folder
         {"no_proxy", "127.0.0.1,localhost"},
         {"NO_PROXY", "127.0.0.1,localhost"},
     };

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "ChildProcess.h"
+#include "DemoService.h"
+#include "ScratchFolder.h"
 
 // What the start-up benchmark runs the programs in: a scratch folder, an X display (a virtual
 // one of its own when DISPLAY is not set), corvane-sim with its demo accounts on an ephemeral
@@ -14,12 +16,11 @@ class BenchEnvironment {
     // `binDir` holds quillon, corvane-sim, hivekit-reg and the bare dialog. Throws
     // std::runtime_error when something does not start.
     explicit BenchEnvironment(const std::string& binDir);
-    ~BenchEnvironment();
     BenchEnvironment(const BenchEnvironment&) = delete;
     BenchEnvironment& operator=(const BenchEnvironment&) = delete;
 
     const std::string& display() const { return display_; }
-    std::string path(const std::string& name) const { return work_ + "/" + name; }
+    std::string path(const std::string& name) const { return work_.path(name); }
     std::string program(const std::string& name) const { return binDir_ + "/" + name; }
 
     // A new store pointing at corvane-sim, with the saved login demo/demo when `savedLogin`.
@@ -30,15 +31,11 @@ class BenchEnvironment {
 
   private:
     void startScreen();
-    void cleanUp();
-    void startService();
-    void setting(const std::string& store, const std::string& name, const std::string& data,
-                 const std::string& type) const;
 
+    // Declared first so that it goes last, after the programs that write into it.
+    ScratchFolder work_;
     std::string binDir_;
-    std::string work_;
     std::string display_;
-    std::string hostPort_;
     std::unique_ptr<ChildProcess> screen_;
-    std::unique_ptr<ChildProcess> service_;
+    std::unique_ptr<DemoService> service_;
 };

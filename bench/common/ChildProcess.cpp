@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -80,25 +81,27 @@ bool ChildProcess::running() {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return false;
     }
     return true;
 }
 
-void ChildProcess::stop() {
+int ChildProcess::stop() {
     if (!running()) {
-        return;
+        return exitStatus_;
     }
     kill(pid_, SIGTERM);
     for (int i = 0; i < 50; ++i) {
         if (!running()) {
-            return;
+            return exitStatus_;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
+    return -1;
 }
 
 int ChildProcess::wait() {
@@ -108,7 +111,8 @@ int ChildProcess::wait() {
     int status = 0;
     const pid_t done = waitpid(pid_, &status, 0);
     pid_ = -1;
-    return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    exitStatus_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exitStatus_;
 }
 
 int runToEnd(const std::string& program, const std::vector<std::string>& args,
@@ -118,4 +122,21 @@ int runToEnd(const std::string& program, const std::vector<std::string>& args,
     } catch (const std::runtime_error&) {
         return -1;
     }
+}
+
+std::string waitForLogLine(const std::string& logFile, const std::regex& pattern,
+                           std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream in(logFile);
+        std::string line;
+        std::smatch match;
+        while (std::getline(in, line)) {
+            if (std::regex_search(line, match, pattern)) {
+                return match.size() > 1 ? match[1].str() : line;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    throw std::runtime_error("nothing matched in " + logFile);
 }
