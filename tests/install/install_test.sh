@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build into a staging prefix and checks what lands there: quillon and hivekit-reg
-# on the command path, the component and corvane-sim in the program's own folder, the desktop
-# entry and its AppStream metadata, the icon at every size, a manual page for every program,
-# the copyright file and the changelog, and nothing else; then runs the staged programs and the
-# examples of hivekit-reg's page.
+# Installs the build into a staging prefix and checks what lands there: quillon, quillon-update
+# and hivekit-reg on the command path, quillon-update's systemd user unit, the component and
+# corvane-sim in the program's own folder, the desktop entry and its AppStream metadata, the icon
+# at every size, a manual page for every program, the copyright file and the changelog, and
+# nothing else; then runs the staged programs and the examples of hivekit-reg's page.
 #   install_test.sh CMAKE BUILD-DIR BINDIR PRIVATE-LIBDIR DATADIR MANDIR APPSTREAM-ID VERSION SIZE...
 set -uo pipefail
 cmake=$1 build=$2 bindir=$3 libdir=$4 datadir=$5 mandir=$6 appstream_id=$7 version=$8
@@ -34,11 +34,12 @@ prefix=$work/stage/usr
   fail "cmake --install failed"
 
 # The layout, exactly: anything more (a test program, a helper) is a fault.
-programs=(quillon hivekit-reg)
+programs=(quillon quillon-update hivekit-reg)
 private_programs=(corvane-sim)
 entry=$datadir/applications/quillon.desktop
 metainfo=$datadir/metainfo/$appstream_id.metainfo.xml
-expected=("$libdir/libhivekit.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright"
+unit=lib/systemd/user/quillon-update.service
+expected=("$libdir/libhivekit.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright" "$unit"
           "$datadir/doc/quillon/changelog.gz")
 for p in "${programs[@]}"; do expected+=("$bindir/$p"); done
 for p in "${private_programs[@]}"; do expected+=("$libdir/$p"); done
@@ -68,6 +69,14 @@ done
 need desktop-file-validate
 report=$(desktop-file-validate "$prefix/$entry" 2>&1) && [ -z "$report" ] ||
   fail "desktop-file-validate: $report"
+
+# quillon-update's user unit passes systemd's own check and starts the staged program.
+need systemd-analyze
+report=$(systemd-analyze verify --man=no "$prefix/$unit" 2>&1) && [ -z "$report" ] ||
+  fail "systemd-analyze verify: $report"
+grep -qx "ExecStart=$prefix/$bindir/quillon-update" "$prefix/$unit" ||
+  fail "the unit does not start the staged quillon-update: $(grep ExecStart "$prefix/$unit")"
+grep -qx "RestartPreventExitStatus=2 3" "$prefix/$unit" || fail "the unit restarts after status 2 or 3"
 
 # The AppStream metadata passes the validator, launches the staged desktop entry, and names
 # this version and the licence.
