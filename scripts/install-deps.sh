@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
-  procps curl ca-certificates
+  procps curl ca-certificates ccache
   desktop-file-utils dpkg-dev
   scdoc gzip man-db lintian appstream
 )

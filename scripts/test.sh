@@ -10,6 +10,13 @@ bash scripts/install-deps.sh || { echo "Installing the dependencies failed"; exi
 total_passed=0
 total_failed=0
 
+# Compiled objects are kept between runs (ccache): a run after a small change rebuilds little.
+# Paths below the checkout count relative to it, so that another clone finds them too.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+fi
+
 run_suite() {  # run_suite <label> <build-dir> [CMake arguments...]
   local label=$1 dir=$2
   shift 2

@@ -7,6 +7,7 @@
 #include "login/AccountExpiry.h"
 #include "login/LoginReply.h"
 #include "login/clsUser.h"
+#include "main/BusyFlag.h"
 #include "main/KeepAccountAddress.h"
 #include "main/UpdateCycle.h"
 #include "platform/ClientError.h"
@@ -31,18 +32,6 @@ QString recordName(const QString& domain, const QString& name, const QString& re
         name.isEmpty() || name == QLatin1String("@") ? domain : name + QLatin1Char('.') + domain;
     return host + QStringLiteral(" (") + recordType + QLatin1Char(')');
 }
-
-// Marks the update cycle's work as under way for as long as it lives.
-class BusyFlagGuard {
-  public:
-    explicit BusyFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyFlagGuard() { flag_ = false; }
-    BusyFlagGuard(const BusyFlagGuard&) = delete;
-    BusyFlagGuard& operator=(const BusyFlagGuard&) = delete;
-
-  private:
-    bool& flag_;
-};
 
 }  // namespace
 
@@ -96,7 +85,7 @@ UpdateService::LoginResult UpdateService::logIn() {
     if (!cycleLock.tryLock()) {
         return LoginResult::WindowHolds;
     }
-    const BusyFlagGuard busy(busy_);
+    const BusyFlag busy(busy_);
     const RequestInFlightGuard inFlight;
     TransferReply reply;
     try {
@@ -288,7 +277,7 @@ void UpdateService::holdOffForWindow() {
 }
 
 bool UpdateService::check() {
-    const BusyFlagGuard busy(busy_);
+    const BusyFlag busy(busy_);
     const RequestInFlightGuard inFlight;
     clsUser& user = objUser();
     if (user.bCorvaneOnly && !freeAutoIP_) {
