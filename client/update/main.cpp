@@ -58,6 +58,10 @@ int main(int argc, char* argv[]) {
     }
 
     quillon::ComponentLoader::preload();
+    // Qt's own event loop serves a program without windows; glib's would only cost memory.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) {
+        qputenv("QT_NO_GLIB", "1");
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-update"));
 
