@@ -44,6 +44,11 @@ expect_status 0 once --once
 records demo "$secret" | grep -q 'demo-lab.example;;A;;bench;;198.51.100.7' ||
   fail "--once did not re-point the marked record: $(records demo "$secret")"
 
+# --once with the service away: nothing could be checked.
+sim "/_sim/fault?kind=drop&count=2" >/dev/null
+expect_status 1 away --once
+sim "/_sim/faults/clear" >/dev/null
+
 # The service answers its first request with an error: the login is tried again at the next tick.
 sim "/_sim/fault?kind=status&count=1&param=503" >/dev/null
 "$bin/quillon-update" 2>"$work/u-run.log" &
