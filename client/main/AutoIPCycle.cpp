@@ -31,6 +31,29 @@ QString entryOf(const CycleRecord& record) {
     return AutoIPEntry(record.domain, record.recordType, record.nameToSend(), record.address);
 }
 
+// The marks of a record that the account's list no longer holds at their address: a record
+// added back after a crash leaves the mark of the address it was removed at, which nothing
+// would ever drop. Marks of the record's round-robin twins, which the list holds, stay.
+void dropStaleMarks(const PendingRecord& record) {
+    QSet<QString> listed;
+    for (const QString& entry : objUser().sDomainUserRecords.split(kEntrySep, Qt::SkipEmptyParts)) {
+        const QStringList fields = entry.split(kFieldSep);
+        if (fields.size() >= 4) {
+            listed.insert(AutoIPEntry(fields[0], fields[1], fields[2], fields[3]));
+        }
+    }
+    const QString prefix =
+        AutoIPEntry(record.domain, record.recordType, record.name, QString()).chopped(2);
+    QString kept;
+    for (const QString& mark : sAutoIPs.toUpper().split(kEntrySep, Qt::SkipEmptyParts)) {
+        const QString entry = mark + kEntrySep;
+        if (!entry.startsWith(prefix) || listed.contains(entry)) {
+            kept += entry;
+        }
+    }
+    sAutoIPs = kept;
+}
+
 }  // namespace
 
 QString CycleRecord::nameToSend() const {
@@ -113,6 +136,9 @@ bool AutoIPCycle::retryPending(const QString& newIP, const std::optional<Pending
             }
         }
         pending_.remove(record);
+        if (record.autoIP) {
+            dropStaleMarks(record);
+        }
         changed = true;
     }
     if (changed) {

@@ -44,6 +44,28 @@ expect_status 0 once --once
 records demo "$secret" | grep -q 'demo-lab.example;;A;;bench;;198.51.100.7' ||
   fail "--once did not re-point the marked record: $(records demo "$secret")"
 
+# Killed between a re-point's delete and its add (corvane-sim holds the add): the record waits
+# in the store, and the next run adds it back before the held add is ever answered.
+sim "/_sim/address?user=demo&ip=198.51.100.8" >/dev/null
+sim "/_sim/log/clear" >/dev/null
+sim "/_sim/fault?kind=delay&count=3&param=0" >/dev/null
+sim "/_sim/fault?kind=delay&count=1&param=120000" >/dev/null
+"$bin/quillon-update" --once 2>"$work/u-killed.log" &
+killed_pid=$!
+wait_for 20 bash -c "curl -s --noproxy '*' 'http://$hostport/_sim/log' | grep -q 'DNSCommand=RECORDADD'" ||
+  fail "the re-point's add did not arrive"
+kill -KILL "$killed_pid"
+wait "$killed_pid" 2>/dev/null
+[ "$(stored 'HKLM\SOFTWARE\Corvane\demo' PendingReAdds)" = 'demo-lab.example;;A;;bench;;198.51.100.8~~' ] ||
+  fail "the record removed before the kill is not pending: $(stored 'HKLM\SOFTWARE\Corvane\demo' PendingReAdds)"
+records demo "$secret" | grep -q ';;bench;;' && fail "the held add was answered already"
+expect_status 0 after-kill --once
+records demo "$secret" | grep -q 'demo-lab.example;;A;;bench;;198.51.100.8' ||
+  fail "the next run did not add the record back: $(records demo "$secret")"
+[ -z "$(stored 'HKLM\SOFTWARE\Corvane\demo' PendingReAdds)" ] || fail "the record stays pending"
+[ "$(stored 'HKLM\SOFTWARE\Corvane\demo' AutoIPs)" = 'DEMO-LAB.EXAMPLE;;A;;BENCH;;198.51.100.8~~' ] ||
+  fail "the mark did not move with the record: $(stored 'HKLM\SOFTWARE\Corvane\demo' AutoIPs)"
+
 # --once with the service away: nothing could be checked.
 sim "/_sim/fault?kind=drop&count=2" >/dev/null
 expect_status 1 away --once
