@@ -24,11 +24,12 @@ Hold& hold() {
 
 void HoldAccountForWindow(const QString& account) {
     Hold& h = hold();
-    if (h.lock && h.account.compare(account, Qt::CaseInsensitive) == 0) {
+    auto lock = std::make_unique<AccountLock>(account, AccountLock::Role::Cycle);
+    // The same account of the same store (a login again after a refused one) is held already.
+    if (h.lock && h.lock->path() == lock->path()) {
         return;
     }
     ReleaseAccountForWindow();
-    auto lock = std::make_unique<AccountLock>(account, AccountLock::Role::Cycle);
     // A store folder the lock file cannot go into leaves nothing to coordinate with.
     lock->lock([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     h.account = account;
