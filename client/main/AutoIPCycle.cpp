@@ -36,11 +36,8 @@ QString entryOf(const CycleRecord& record) {
 // would ever drop. Marks of the record's round-robin twins, which the list holds, stay.
 void dropStaleMarks(const PendingRecord& record) {
     QSet<QString> listed;
-    for (const QString& entry : objUser().sDomainUserRecords.split(kEntrySep, Qt::SkipEmptyParts)) {
-        const QStringList fields = entry.split(kFieldSep);
-        if (fields.size() >= 4) {
-            listed.insert(AutoIPEntry(fields[0], fields[1], fields[2], fields[3]));
-        }
+    for (const CycleRecord& held : RecordsOfList(objUser().sDomainUserRecords, QString())) {
+        listed.insert(entryOf(held));
     }
     const QString prefix =
         AutoIPEntry(record.domain, record.recordType, record.name, QString()).chopped(2);
