@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzStore.h"
-#include "NameFold.h"
+#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 
 namespace {

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
   libcurl4-openssl-dev libsqlite3-dev sqlite3 libcpp-httplib-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   procps curl ca-certificates ccache
   desktop-file-utils dpkg-dev

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <string>
 
-#include "Store.h"
+#include "SimStore.h"
 
 namespace corvane_sim {
 
@@ -48,7 +48,7 @@ std::string monthFirstDate(const std::string& stored) {
     return text;
 }
 
-void seedDemo(Store& store, const std::string& today) {
+void seedDemo(SimStore& store, const std::string& today) {
     const std::string nextYear = oneYearAfter(today);
     store.addAccountIfAbsent(
         Account{"demo", "demo", "Dana", "Demo", "demo-home.example,demo-lab.example", "",

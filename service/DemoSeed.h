@@ -4,12 +4,12 @@
 
 namespace corvane_sim {
 
-class Store;
+class SimStore;
 
 // Creates the demo accounts that are not there yet: "demo" (two domains, user level 5),
 // "free" (a sub-domain account) and "expired" (expiration date in the past). `today` is
 // yyyy-MM-dd; the live accounts expire a year after it.
-void seedDemo(Store& store, const std::string& today);
+void seedDemo(SimStore& store, const std::string& today);
 
 // Today's local date as yyyy-MM-dd.
 std::string todayText();

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "Store.h"
+#include "SimStore.h"
 
 namespace corvane_sim {
 

@@ -7,7 +7,7 @@
 #include "DemoSeed.h"
 #include "Replies.h"
 #include "SimControl.h"
-#include "Store.h"
+#include "SimStore.h"
 #include "platform/ServiceDefaultAddress.h"
 
 namespace corvane_sim {
@@ -184,7 +184,7 @@ std::string answerUpdate(const Query& query, RequestContext& context, bool advan
         if (record.address.empty()) {
             return errorReply("IPAddress is missing.");
         }
-        if (context.store.putRecord(account->username, record) == Store::PutResult::OwnedByOther) {
+        if (context.store.putRecord(account->username, record) == SimStore::PutResult::OwnedByOther) {
             return errorReply("Record belongs to another account.");
         }
     } else if (isSubDomainHost(*account, record, advanced)) {

@@ -6,12 +6,12 @@
 
 namespace corvane_sim {
 
-class Store;
+class SimStore;
 class SimControl;
 
 // What a service request needs besides its arguments.
 struct RequestContext {
-    Store& store;
+    SimStore& store;
     SimControl& control;
     std::string callerAddress;  // the peer's address, reported when no override is set
     std::string today;          // yyyy-MM-dd; an account expiring today counts as expired

@@ -8,7 +8,7 @@
 #include "Replies.h"
 #include "ServiceRequests.h"
 #include "SimControl.h"
-#include "Store.h"
+#include "SimStore.h"
 
 namespace corvane_sim {
 
@@ -23,7 +23,7 @@ std::string rawQuery(const httplib::Request& req) {
 // A body that is neither HTML nor holds any of the reply's tags or markers.
 const char* const kGarbage = "\x1b\x7f#!%&$*@^ 0x5EED 0xBAD 0x0F 7e3a-91bc garbled stream\n";
 
-void answer(const httplib::Request& req, httplib::Response& res, Store& store,
+void answer(const httplib::Request& req, httplib::Response& res, SimStore& store,
             SimControl& control) {
     control.logRequest(req.target);
     if (const auto fault = control.takeFault()) {
@@ -62,7 +62,7 @@ void answer(const httplib::Request& req, httplib::Response& res, Store& store,
 
 }  // namespace
 
-void registerServiceRoutes(httplib::Server& server, Store& store, SimControl& control) {
+void registerServiceRoutes(httplib::Server& server, SimStore& store, SimControl& control) {
     for (const char* path : {"/dnslogin3.asp", "/autoupdate/dnslogin3.asp"}) {
         server.Get(path, [&store, &control](const httplib::Request& req, httplib::Response& res) {
             answer(req, res, store, control);

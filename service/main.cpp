@@ -17,7 +17,7 @@
 #include "Pages.h"
 #include "ServiceRoutes.h"
 #include "SimControl.h"
-#include "Store.h"
+#include "SimStore.h"
 
 using namespace corvane_sim;
 
@@ -54,7 +54,7 @@ void exclusivePort(socket_t sock) {
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
 }
 
-void setUp(httplib::Server& server, Store& store, SimControl& control) {
+void setUp(httplib::Server& server, SimStore& store, SimControl& control) {
     server.set_socket_options(exclusivePort);
     registerServiceRoutes(server, store, control);
     registerControlEndpoints(server, control);
@@ -69,7 +69,7 @@ void setUp(httplib::Server& server, Store& store, SimControl& control) {
 }
 
 int run(const Arguments& args) {
-    Store store(args.dbPath);
+    SimStore store(args.dbPath);
     if (args.seedDemo) {
         seedDemo(store, todayText());
     }

@@ -1,6 +1,6 @@
 #include "RegChecks.h"
 
-#include "NameFold.h"
+#include "hivekit/NameFold.h"
 
 namespace hivekit::reg {
 

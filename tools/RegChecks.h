@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "Store.h"
+#include "hivekit/Store.h"
 
 namespace hivekit::reg {
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "NameFold.h"
+#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 #include "RegFile.h"
 #include "RegText.h"

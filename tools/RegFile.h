@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Store.h"
+#include "hivekit/Store.h"
 
 namespace hivekit::reg {
 

@@ -2,7 +2,7 @@
 // or UTF-8) and REGEDIT4 files, all of the file or nothing.
 #include <vector>
 
-#include "NameFold.h"
+#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 #include "RegFile.h"
 #include "RegText.h"

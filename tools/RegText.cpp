@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "NameFold.h"
+#include "hivekit/NameFold.h"
 
 namespace hivekit::reg {
 

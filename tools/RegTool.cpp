@@ -4,12 +4,12 @@
 #include <optional>
 #include <sstream>
 
-#include "NameFold.h"
+#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 #include "RegFile.h"
 #include "RegFileIo.h"
 #include "RegText.h"
-#include "Store.h"
+#include "hivekit/Store.h"
 
 namespace hivekit::reg {
 

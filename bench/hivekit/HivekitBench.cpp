@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "CRegistry.h"
-#include "Notice.h"
-#include "Store.h"
+#include "hivekit/CRegistry.h"
+#include "hivekit/Notice.h"
+#include "hivekit/Store.h"
 
 namespace {
 

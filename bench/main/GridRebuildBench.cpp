@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QTreeWidget>
 
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "main/GridRows.h"
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"

@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/CurlTransfer.h"
 #include "protocol/basDNS.h"

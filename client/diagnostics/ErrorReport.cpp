@@ -2,7 +2,7 @@
 
 #include "diagnostics/LogFolder.h"
 #include "diagnostics/basErr.h"
-#include "platform/Beep.h"
+#include "desktop/Beep.h"
 #include "platform/MessageBox.h"
 
 namespace quillon {

@@ -6,9 +6,9 @@
 
 #include "Version.h"
 #include "platform/Endpoints.h"
-#include "platform/PageOpener.h"
-#include "platform/ProgramForm.h"
-#include "platform/Twips.h"
+#include "desktop/PageOpener.h"
+#include "desktop/ProgramForm.h"
+#include "desktop/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "login/frmLogin.h"
-#include "platform/ProgramForm.h"
+#include "desktop/ProgramForm.h"
 
 namespace quillon {
 

@@ -3,11 +3,11 @@
 #include <QLineEdit>
 #include <exception>
 
-#include "login/AccountExpiry.h"
-#include "login/LoginReply.h"
-#include "login/ProgramFlags.h"
+#include "account/AccountExpiry.h"
+#include "protocol/LoginReply.h"
+#include "account/ProgramFlags.h"
 #include "login/WindowAccountHold.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "login/frmLogin.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"

@@ -11,16 +11,17 @@
 #include <QMenuBar>
 
 #include "Version.h"
-#include "login/ProgramFlags.h"
+#include "account/ProgramFlags.h"
 #include "platform/Endpoints.h"
-#include "platform/KeyboardFocus.h"
-#include "platform/ProgramForm.h"
-#include "platform/Twips.h"
-#include "protocol/LoadAdvancedTabSettings.h"
+#include "desktop/KeyboardFocus.h"
+#include "desktop/ProgramForm.h"
+#include "desktop/Twips.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
+#include "settings/SettingsSchema.h"
 
 namespace quillon {
 
@@ -134,12 +135,12 @@ void frmLogin::buildLoginPanel() {
     // The window and its login panel share the name "frmLogin"; the panel is the QFrame.
     logoImage(frmLogin_, "Image1");
     QLabel* userCaption =
-        label(frmLogin_, "Label1", QStringLiteral("Username"), 1200, 300, 1035, 255);
+        label(frmLogin_, "Label1", store::kUsername, 1200, 300, 1035, 255);
     txtUsername_ = new QLineEdit(frmLogin_);
     txtUsername_->setObjectName(QStringLiteral("txtUsername"));
     place(txtUsername_, 2280, 255, 2000, 315);
     QLabel* passwordCaption =
-        label(frmLogin_, "Label2", QStringLiteral("Password"), 1200, 750, 1035, 255);
+        label(frmLogin_, "Label2", store::kPassword, 1200, 750, 1035, 255);
     txtPassword_ = new QLineEdit(frmLogin_);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
     txtPassword_->setEchoMode(QLineEdit::Password);

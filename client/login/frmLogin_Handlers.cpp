@@ -9,15 +9,17 @@
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
-#include "login/ProgramFlags.h"
+#include "account/ProgramFlags.h"
 #include "login/frmLogin.h"
 #include "platform/ClientError.h"
 #include "platform/Endpoints.h"
-#include "platform/PageOpener.h"
-#include "protocol/LoadAdvancedTabSettings.h"
+#include "desktop/PageOpener.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
+#include "settings/SettingsSchema.h"
+#include "settings/ConnectionSettings.h"
 
 // The login window's handlers other than the login action.
 
@@ -37,14 +39,11 @@ void frmLogin::cmdOKAdvanced_Click() {
     frameAdvanced_->hide();
     try {
         Registry reg;
-        reg.setKey(QStringLiteral("SOFTWARE\\Corvane\\Init"));
-        reg.setValue(QStringLiteral("bSSL"), static_cast<qint32>(chkSSL_->isChecked() ? 1 : 0),
-                     Registry::RegDword);
+        reg.setKey(store::kInitKey);
         // With SSL stored no port is chosen: the stored one stays for a later plain address.
-        if (cboPorts_->currentIndex() >= 0) {
-            reg.setValue(QStringLiteral("Port"), cboPorts_->currentText());
-        }
-        reg.setValue(QStringLiteral("RefreshRate"), cboRefreshRate_->currentText());
+        SaveConnectionSettings(reg, chkSSL_->isChecked(),
+                               cboPorts_->currentIndex() >= 0 ? cboPorts_->currentText() : QString(),
+                               cboRefreshRate_->currentText());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmLogin.cmdOKAdvanced_Click()"), error);
     }

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/Twips.h"
-#include "platform/WindowFrame.h"
+#include "desktop/Twips.h"
+#include "desktop/WindowFrame.h"
 
 namespace quillon {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "main/PendingReAdds.h"
+#include "cycle/PendingReAdds.h"
 #include "platform/ClientError.h"
 
 namespace quillon {

@@ -1,6 +1,6 @@
 #include "main/RecordValidation.h"
 
-#include "main/IPAddressTest.h"
+#include "protocol/AddressRules.h"
 
 namespace quillon {
 

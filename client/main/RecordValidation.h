@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "main/GridRecord.h"
+#include "cycle/GridRecord.h"
 
 namespace quillon {
 

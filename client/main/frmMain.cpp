@@ -14,17 +14,18 @@
 #include <QTreeWidget>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "login/frmLogin.h"
-#include "main/AutoIPCycle.h"
+#include "cycle/AutoIPCycle.h"
 #include "main/CSizer.h"
 #include "main/EnterKey.h"
 #include "main/cSysTray.h"
-#include "platform/PageOpener.h"
-#include "platform/ProgramForm.h"
-#include "platform/Twips.h"
+#include "desktop/PageOpener.h"
+#include "desktop/ProgramForm.h"
+#include "desktop/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
+#include "settings/SettingsSchema.h"
 
 namespace quillon {
 
@@ -95,7 +96,7 @@ void frmMain::connectHandlers() {
 }
 
 QString frmMain::userKey() const {
-    return QStringLiteral("SOFTWARE\\Corvane\\") + objUser().sUsername;
+    return store::AccountKey(objUser().sUsername);
 }
 
 // --- the status link ---------------------------------------------------------------------

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "login/frmLogin.h"
-#include "main/GridRecord.h"
-#include "main/PendingReAdds.h"
+#include "cycle/GridRecord.h"
+#include "cycle/PendingReAdds.h"
 #include "protocol/MainWindowLink.h"
 
 class QAction;

@@ -4,17 +4,18 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "login/clsUser.h"
-#include "main/BusyFlag.h"
+#include "account/clsUser.h"
+#include "cycle/BusyFlag.h"
 #include "main/EnterKey.h"
-#include "main/KeepAccountAddress.h"
-#include "main/UpdateCycle.h"
+#include "cycle/KeepAccountAddress.h"
+#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/Autostart.h"
 #include "platform/MessageBox.h"
-#include "protocol/LoadAdvancedTabSettings.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
+#include "protocol/RequestWait.h"
 
 // The advanced frame: opening and closing it, the secure-update box, the autostart box, and the
 // free account's MX and service-alias boxes. Also the wiring of the sub-domain panel's and the

@@ -15,7 +15,7 @@
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Autostart.h"
-#include "platform/Twips.h"
+#include "desktop/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 

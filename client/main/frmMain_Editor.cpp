@@ -6,14 +6,16 @@
 #include <QTreeWidget>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/clsUser.h"
-#include "main/BusyFlag.h"
+#include "account/clsUser.h"
+#include "cycle/BusyFlag.h"
+#include "desktop/FillComboFromList.h"
 #include "main/GridRows.h"
 #include "main/RecordValidation.h"
-#include "main/UpdateCycle.h"
+#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
+#include "protocol/RequestWait.h"
 
 // The record editor: Add opens it empty, Edit and a double-click on a row open the selected
 // record, Update/Add validates and turns a change into a delete of the old record and an add

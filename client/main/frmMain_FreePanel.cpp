@@ -3,16 +3,18 @@
 #include <QLineEdit>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/clsUser.h"
-#include "main/BusyFlag.h"
-#include "main/IPAddressTest.h"
-#include "main/KeepAccountAddress.h"
-#include "main/UpdateCycle.h"
+#include "account/clsUser.h"
+#include "cycle/BusyFlag.h"
+#include "protocol/AddressRules.h"
+#include "cycle/KeepAccountAddress.h"
+#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "protocol/RequestWait.h"
+#include "settings/SettingsSchema.h"
 
 // The free account's sub-domain panel: its set-up after the login, the address check and
 // Update/Add, and the AutoIP box.
@@ -37,21 +39,21 @@ void frmMain::LoadFreeUserInfo() {
         reg.setKey(userKey());
 
         bLoadingFreeUser = true;
-        const std::pair<const char*, QCheckBox*> boxes[] = {
-            {"bMX", chkMX_},   {"bFTP", chkFTP_}, {"bMail", chkMail_}, {"bTelnet", chkTelnet_},
-            {"bVNC", chkVNC_}, {"bWWW", chkWWW_}, {"bIRC", chkIRC_},   {"bPCAW", chkPCAW_},
+        const std::pair<QLatin1String, QCheckBox*> boxes[] = {
+            {store::kMX, chkMX_},   {store::kFTP, chkFTP_}, {store::kMail, chkMail_}, {store::kTelnet, chkTelnet_},
+            {store::kVNC, chkVNC_}, {store::kWWW, chkWWW_}, {store::kIRC, chkIRC_},   {store::kPCAW, chkPCAW_},
         };
         for (const auto& [name, box] : boxes) {
-            if (reg.getValue(QLatin1String(name)) == QLatin1String("1")) {
+            if (reg.getValue(name) == QLatin1String("1")) {
                 box->setChecked(true);
             }
         }
         bLoadingFreeUser = false;
 
-        if (reg.getValue(QStringLiteral("bAutoIP")) == QLatin1String("1")) {
+        if (reg.getValue(store::kAutoIP) == QLatin1String("1")) {
             chkAutoIP_->setChecked(true);
         }
-        txtCorvaneIP_->setText(reg.getValue(QStringLiteral("IPAddress")));
+        txtCorvaneIP_->setText(reg.getValue(store::kIPAddress));
         if (txtCorvaneIP_->text().isEmpty()) {
             txtCorvaneIP_->setText(user.sIPAddress);
         }

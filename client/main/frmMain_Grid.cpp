@@ -2,14 +2,15 @@
 #include <QTreeWidget>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/clsUser.h"
-#include "main/BusyFlag.h"
+#include "account/clsUser.h"
+#include "cycle/BusyFlag.h"
 #include "main/GridItem.h"
 #include "main/GridRows.h"
-#include "main/UpdateCycle.h"
+#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
+#include "protocol/RequestWait.h"
 
 // The record grid: the rebuild from the account's record list with its change cache, the
 // remembered selection, sorting, copying the selected row into the current record, and the

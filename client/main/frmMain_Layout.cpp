@@ -5,16 +5,17 @@
 #include <algorithm>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "main/CSizer.h"
-#include "main/StoredNumber.h"
+#include "settings/StoredNumber.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
-#include "platform/KeyboardFocus.h"
-#include "platform/Twips.h"
-#include "platform/WindowFrame.h"
+#include "desktop/KeyboardFocus.h"
+#include "desktop/Twips.h"
+#include "desktop/WindowFrame.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
+#include "settings/SettingsSchema.h"
 
 // The layout: ShowFrame picks the frame that shows and sizes the window for it; Form_Resize
 // keeps the window's size and state in line with the mode. In grid mode the window is freely
@@ -133,10 +134,10 @@ void frmMain::leaveGridMode() {
     reg.setKey(userKey());
     savedWindowState_ = windowStateNumber();
     if (savedWindowState_ == 0) {
-        reg.setValue(QStringLiteral("MainLeft"), twipsLeft(), Registry::RegDword);
-        reg.setValue(QStringLiteral("MainTop"), twipsTop(), Registry::RegDword);
-        reg.setValue(QStringLiteral("MainWidth"), twipsWidth(), Registry::RegDword);
-        reg.setValue(QStringLiteral("MainHeight"), twipsHeight(), Registry::RegDword);
+        reg.setValue(store::kMainLeft, twipsLeft(), Registry::RegDword);
+        reg.setValue(store::kMainTop, twipsTop(), Registry::RegDword);
+        reg.setValue(store::kMainWidth, twipsWidth(), Registry::RegDword);
+        reg.setValue(store::kMainHeight, twipsHeight(), Registry::RegDword);
     }
     setWindowStateNumber(0);
     setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidthTwips, kDefaultHeightTwips);
@@ -274,7 +275,7 @@ void frmMain::writeWindowState() {
     }
     Registry reg;
     reg.setKey(userKey());
-    reg.setValue(QStringLiteral("WindowState"), state, Registry::RegDword);
+    reg.setValue(store::kWindowState, state, Registry::RegDword);
     writtenWindowState_ = state;
 }
 

@@ -6,7 +6,7 @@
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
-#include "login/ProgramFlags.h"
+#include "account/ProgramFlags.h"
 #include "login/WindowAccountHold.h"
 #include "login/frmLogin.h"
 #include "main/ClickAction.h"
@@ -14,8 +14,9 @@
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
 #include "platform/NullToZero.h"
-#include "platform/PageOpener.h"
+#include "desktop/PageOpener.h"
 #include "registry/Registry.h"
+#include "settings/SettingsSchema.h"
 
 // The menu bar, the tray's popup menu, Log Off, Exit, and the service's web pages.
 
@@ -107,7 +108,7 @@ void frmMain::mnuPopupShow_Click() {
         }
         Registry reg;
         reg.setKey(userKey());
-        setWindowStateNumber(NullToZero(reg.getValue(QStringLiteral("WindowState"))).toInt());
+        setWindowStateNumber(NullToZero(reg.getValue(store::kWindowState)).toInt());
         show();
         raise();
         activateWindow();

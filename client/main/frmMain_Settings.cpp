@@ -5,11 +5,13 @@
 #include <QTreeWidget>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "settings/SettingsSchema.h"
+#include "settings/ConnectionSettings.h"
 
 // SaveSettings: every setting the program keeps, written back to the store.
 
@@ -21,12 +23,12 @@ qint32 checkState(const QCheckBox* box) {
     return box->isChecked() ? 1 : 0;
 }
 
-void writeNumber(Registry& reg, const char* name, qint32 value) {
-    reg.setValue(QLatin1String(name), value, Registry::RegDword);
+void writeNumber(Registry& reg, const QString& name, qint32 value) {
+    reg.setValue(name, value, Registry::RegDword);
 }
 
-void writeText(Registry& reg, const char* name, const QString& value) {
-    reg.setValue(QLatin1String(name), value);
+void writeText(Registry& reg, const QString& name, const QString& value) {
+    reg.setValue(name, value);
 }
 
 }  // namespace
@@ -40,7 +42,7 @@ void frmMain::storeChangedAutoIPs() {
     }
     Registry reg;
     reg.setKey(userKey());
-    writeText(reg, "AutoIps", sAutoIPs);
+    writeText(reg, store::kAutoIPs, sAutoIPs);
     storedAutoIPs_ = sAutoIPs;
 }
 
@@ -60,11 +62,11 @@ void frmMain::SaveSettings() {
             QString name = user.sUsername;
             DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
                        txtCorvaneIP_->text(), false, checkState(chkAutoIP_));
-            writeText(reg, "IPAddress", user.sIPAddress);
-            const std::pair<const char*, QCheckBox*> boxes[] = {
-                {"bAutoIP", chkAutoIP_}, {"bMX", chkMX_},         {"bFTP", chkFTP_},
-                {"bMail", chkMail_},     {"bTelnet", chkTelnet_}, {"bVNC", chkVNC_},
-                {"bWWW", chkWWW_},       {"bIRC", chkIRC_},       {"bPCAW", chkPCAW_},
+            writeText(reg, store::kIPAddress, user.sIPAddress);
+            const std::pair<QLatin1String, QCheckBox*> boxes[] = {
+                {store::kAutoIP, chkAutoIP_}, {store::kMX, chkMX_},         {store::kFTP, chkFTP_},
+                {store::kMail, chkMail_},     {store::kTelnet, chkTelnet_}, {store::kVNC, chkVNC_},
+                {store::kWWW, chkWWW_},       {store::kIRC, chkIRC_},       {store::kPCAW, chkPCAW_},
             };
             for (const auto& [name, box] : boxes) {
                 writeNumber(reg, name, checkState(box));
@@ -78,7 +80,7 @@ void frmMain::SaveSettings() {
             if (!gridRebuildFailed_) {
                 UpdateAutoIpList();
             }
-            writeText(reg, "AutoIps", sAutoIPs);
+            writeText(reg, store::kAutoIPs, sAutoIPs);
             storedAutoIPs_ = sAutoIPs;
         }
 
@@ -87,40 +89,37 @@ void frmMain::SaveSettings() {
         if (!frameGrid_->isHidden() || !frameCorvaneDomain_->isHidden()) {
             const int state = windowStateNumber();
             if (state == 0) {
-                writeNumber(reg, "MainLeft", twipsLeft());
-                writeNumber(reg, "MainTop", twipsTop());
-                writeNumber(reg, "MainWidth", twipsWidth());
-                writeNumber(reg, "MainHeight", twipsHeight());
+                writeNumber(reg, store::kMainLeft, twipsLeft());
+                writeNumber(reg, store::kMainTop, twipsTop());
+                writeNumber(reg, store::kMainWidth, twipsWidth());
+                writeNumber(reg, store::kMainHeight, twipsHeight());
             }
             if (state != 1) {
-                writeNumber(reg, "WindowState", state);
+                writeNumber(reg, store::kWindowState, state);
             }
         }
 
         for (int i = 0; i < 5; ++i) {
-            writeNumber(reg, QStringLiteral("Col%1").arg(i + 1).toLatin1().constData(),
-                        columnTwips(i));
+            writeNumber(reg, store::ColumnWidthValue(i), columnTwips(i));
         }
-        writeNumber(reg, "SortCol", sortKey_);
-        writeNumber(reg, "SortOrder", sortOrder_);
-        writeNumber(reg, "Sorted", sorted_ ? 1 : 0);
+        writeNumber(reg, store::kSortCol, sortKey_);
+        writeNumber(reg, store::kSortOrder, sortOrder_);
+        writeNumber(reg, store::kSorted, sorted_ ? 1 : 0);
 
         Registry login;
-        login.setKey(QStringLiteral("SOFTWARE\\Corvane\\Init"));
+        login.setKey(store::kInitKey);
         if (!bSaveLogin) {
-            writeNumber(login, "bSaveLogin", 0);
+            writeNumber(login, store::kSaveLogin, 0);
         } else {
-            writeNumber(login, "bSaveLogin", 1);
-            writeText(login, "Username", user.sUsername);
-            writeText(login, "Password", user.sPassword);
+            writeNumber(login, store::kSaveLogin, 1);
+            writeText(login, store::kUsername, user.sUsername);
+            writeText(login, store::kPassword, user.sPassword);
         }
-        writeNumber(login, "bSSL", checkState(chkSSL_));
         // A start with SSL on leaves no port chosen: the stored port stays for the day SSL is
         // turned off again.
-        if (cboPorts_->currentIndex() >= 0) {
-            writeText(login, "Port", cboPorts_->currentText());
-        }
-        writeText(login, "RefreshRate", cboRefreshRate_->currentText());
+        SaveConnectionSettings(login, chkSSL_->isChecked(),
+                               cboPorts_->currentIndex() >= 0 ? cboPorts_->currentText() : QString(),
+                               cboRefreshRate_->currentText());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.SaveSettings()"), error);
     }

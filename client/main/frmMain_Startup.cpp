@@ -11,21 +11,23 @@
 #include <QTreeWidget>
 
 #include "Version.h"
+#include "desktop/FillComboFromList.h"
 #include "diagnostics/ErrorReport.h"
 #include "login/ExitWindows.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
 #include "login/frmLogin.h"
 #include "main/CSizer.h"
-#include "main/StoredNumber.h"
+#include "settings/StoredNumber.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
-#include "platform/Twips.h"
-#include "protocol/LoadAdvancedTabSettings.h"
+#include "desktop/Twips.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
+#include "settings/SettingsSchema.h"
 
 // Start-up: Form_Load, the automatic or interactive login, the restore loop of the user key,
 // and init, which fills the window for the account that logged in.
@@ -34,7 +36,6 @@ namespace quillon {
 
 namespace {
 
-const QString kLoginKey = QStringLiteral("SOFTWARE\\Corvane\\Init");
 
 struct Column {
     const char* header;
@@ -43,6 +44,16 @@ struct Column {
 constexpr Column kColumns[] = {
     {"Domain", 2200}, {"Type", 1000}, {"Name", 1800}, {"Server Address", 2200}, {"AutoIP", 800},
 };
+
+// The grid column whose width the value `name` holds, or -1.
+int storedColumn(const QString& name) {
+    for (int column = 0; column < 5; ++column) {
+        if (name == store::ColumnWidthValue(column)) {
+            return column;
+        }
+    }
+    return -1;
+}
 
 }  // namespace
 
@@ -158,12 +169,12 @@ bool frmMain::showTrayAfterStart() {
 // Fills the login window with the saved login, when there is one.
 bool frmMain::fillSavedLogin() {
     Registry reg;
-    reg.setKey(kLoginKey);
-    if (reg.getValue(QStringLiteral("bSaveLogin")) != QLatin1String("1")) {
+    reg.setKey(store::kInitKey);
+    if (reg.getValue(store::kSaveLogin) != QLatin1String("1")) {
         return false;
     }
-    const QString username = reg.getValue(QStringLiteral("Username"));
-    const QString password = reg.getValue(QStringLiteral("Password"));
+    const QString username = reg.getValue(store::kUsername);
+    const QString password = reg.getValue(store::kPassword);
     bSaveLogin = true;
     login_->findChild<QCheckBox*>(QStringLiteral("chkSaveLogin"))->setChecked(true);
     login_->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(username);
@@ -192,16 +203,15 @@ void frmMain::restoreUserSettings() {
         if (geometry.apply(name, number)) {
             return;
         }
-        if (name == QLatin1String("WindowState")) {
+        if (name == store::kWindowState) {
             storedState = number;
-        } else if (name.size() == 4 && name.startsWith(QLatin1String("Col")) &&
-                   name[3] >= QLatin1Char('1') && name[3] <= QLatin1Char('5')) {
-            setColumnTwips(name[3].digitValue() - 1, number);
-        } else if (name == QLatin1String("SortCol")) {
+        } else if (const int column = storedColumn(name); column >= 0) {
+            setColumnTwips(column, number);
+        } else if (name == store::kSortCol) {
             sortKey_ = static_cast<qint16>(number);
-        } else if (name == QLatin1String("SortOrder")) {
+        } else if (name == store::kSortOrder) {
             sortOrder_ = number;
-        } else if (name == QLatin1String("Sorted")) {
+        } else if (name == store::kSorted) {
             sorted_ = number != 0;
         }
     });
@@ -240,10 +250,10 @@ void frmMain::init() {
         }
         user.bCorvaneOnly = false;
         mnuAddDomain_->setVisible(true);
-        sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
+        sAutoIPs = reg.getValue(store::kAutoIPs);
         storedAutoIPs_ = sAutoIPs;
         autoIPsLoaded_ = true;
-        pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
+        pending_ = PendingReAdds::fromText(reg.getValue(store::kPendingReAdds));
         ShowFrame(QStringLiteral("Grid"));
         show();
         FillComboFromList(cboDomain_, user.sDomainList);

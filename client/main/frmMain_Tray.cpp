@@ -9,13 +9,14 @@
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
-#include "login/ProgramFlags.h"
+#include "account/ProgramFlags.h"
 #include "login/WindowAccountHold.h"
-#include "login/clsUser.h"
-#include "main/UpdateCycle.h"
+#include "account/clsUser.h"
+#include "cycle/UpdateCycle.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
+#include "protocol/RequestWait.h"
 
 // The tray icons with their mouse handling and notices, and closing the window.
 
@@ -120,7 +121,7 @@ bool frmMain::dialogOpen(bool focus) {
 void frmMain::trayMouseUp(int button, const QString& procedure) {
     // Clicks on the icon that the desktop delivers while a request waits for its reply are held
     // until it has ended, as the window's own input is: Log Off or Exit must not run inside it.
-    if (requestInFlight()) {
+    if (RequestInFlight()) {
         QTimer::singleShot(kHeldTrayEventMs, this,
                            [this, button, procedure] { trayMouseUp(button, procedure); });
         return;
@@ -199,7 +200,7 @@ void frmMain::closeForShutdown() {
     // such question: nobody is logged in, and the close unloads it.
     QWidget* modal = QApplication::activeModalWidget();
     const bool waitForModal = modal != nullptr && modal != login_.data();
-    if (requestInFlight() || waitForModal) {
+    if (RequestInFlight() || waitForModal) {
         QTimer::singleShot(kHeldTrayEventMs, this, [this] { closeForShutdown(); });
         return;
     }
@@ -210,7 +211,7 @@ void frmMain::closeForShutdown() {
 
 // Every way of closing the main window comes here; the program ends with it.
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (requestInFlight()) {
+    if (RequestInFlight()) {
         // A request's wait holds user input but lets the window manager's close through: the
         // close waits for the request, and the sequence it belongs to, to end, rather than
         // saving and unloading between a re-point's delete and its add.

@@ -9,17 +9,18 @@
 #include <vector>
 
 #include "diagnostics/ErrorReport.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
-#include "main/AutoIPCycle.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
+#include "cycle/AutoIPCycle.h"
 #include "main/GridRows.h"
 #include "main/RecordValidation.h"
-#include "main/UpdateCycle.h"
+#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "protocol/RequestWait.h"
 
 // The update cycle: the two timers, the IP check, the re-point of a free account's host and of
 // an account's marked records, the records waiting to be added back, and the AutoIP list rebuilt
@@ -69,7 +70,7 @@ void frmMain::tmrAuto_Timer() {
         // A tick that arrives while a request is waiting for its reply only counts: the check
         // is left to a later tick. So does a tick while nobody is logged in (the login window
         // of a Log Off is up).
-        if (TickCount >= threshold && !requestInFlight() && bLoggedIn) {
+        if (TickCount >= threshold && !RequestInFlight() && bLoggedIn) {
             TickCount = 0;
             runIPCheck();
         }

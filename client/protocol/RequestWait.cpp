@@ -17,16 +17,6 @@ namespace {
 
 std::atomic<int> requestsInFlight{0};
 
-// Marks a request in flight for as long as it lives (requests can nest: a timer may fire one
-// while another waits).
-class InFlight {
-  public:
-    InFlight() { requestsInFlight.fetch_add(1); }
-    ~InFlight() { requestsInFlight.fetch_sub(1); }
-    InFlight(const InFlight&) = delete;
-    InFlight& operator=(const InFlight&) = delete;
-};
-
 TransferReply runGuarded(const std::function<TransferReply()>& transfer) {
     try {
         return transfer();
@@ -117,8 +107,16 @@ bool RequestInFlight() {
     return requestsInFlight.load() > 0;
 }
 
+RequestInFlightGuard::RequestInFlightGuard() {
+    requestsInFlight.fetch_add(1);
+}
+
+RequestInFlightGuard::~RequestInFlightGuard() {
+    requestsInFlight.fetch_sub(1);
+}
+
 TransferReply WaitForReply(const std::function<TransferReply()>& transfer) {
-    const InFlight mark;
+    const RequestInFlightGuard inFlight;
     if (!onUserInterfaceThread()) {
         return runGuarded(transfer);
     }

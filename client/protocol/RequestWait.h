@@ -19,9 +19,21 @@ namespace quillon {
 //                    │                                                    ▲
 //   worker:          └──► transfer (blocking libcurl call) ──► post quit ─┘
 
-// True while a request is in flight on any thread: from the start of its transfer until its
-// reply is handed back (including the whole time the user-interface thread waits for it).
+// True while a request is in flight on any thread, from the start of its transfer until its
+// reply is handed back (including the whole time the user-interface thread waits for it), and
+// while a RequestInFlightGuard lives.
 bool RequestInFlight();
+
+// Marks a sequence of requests as running for its lifetime (a check with its re-points, a delete
+// with its message), so that a timer firing between two of its requests starts nothing. Guards
+// nest.
+class RequestInFlightGuard {
+  public:
+    RequestInFlightGuard();
+    ~RequestInFlightGuard();
+    RequestInFlightGuard(const RequestInFlightGuard&) = delete;
+    RequestInFlightGuard& operator=(const RequestInFlightGuard&) = delete;
+};
 
 // Runs `transfer` and returns its reply, as described above. Away from the user-interface
 // thread (or with no application object) the transfer runs on the calling thread. The transfer

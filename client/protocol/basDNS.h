@@ -3,8 +3,6 @@
 #include <QString>
 #include <QVariant>
 
-class QComboBox;
-
 namespace quillon {
 
 // ---------------------------------------------------------------------------------------------
@@ -63,11 +61,6 @@ QString GetReplyValue(const QString& reply, const QString& tag);
 
 // Whether the reply holds `tag` with a "</p" after it: a field the reply carries whole.
 bool HasClosedField(const QString& reply, const QString& tag);
-
-// Clears the combo box and adds the items of a comma-separated list in order, unchanged (empty
-// items count; an empty list gives no items). Afterwards nothing is selected (currentIndex -1)
-// and the text is empty. A null combo box is left alone.
-void FillComboFromList(QComboBox* combo, const QString& list);
 
 // Asks the service from which address the request came. Returns the address, or the empty
 // string when the request failed or the service did not report success. Updates the connection

@@ -2,7 +2,7 @@
 #include <functional>
 #include <optional>
 
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/MessageBox.h"
 #include "protocol/MainWindowLink.h"
 #include "protocol/Transfer.h"

@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/Twips.h"
+#include "desktop/Twips.h"
 #include "resources/Resources.h"
 
 namespace quillon {

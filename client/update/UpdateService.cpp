@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <exception>
 
-#include "login/AccountExpiry.h"
-#include "login/LoginReply.h"
-#include "login/clsUser.h"
-#include "main/BusyFlag.h"
-#include "main/KeepAccountAddress.h"
-#include "main/UpdateCycle.h"
+#include "account/AccountExpiry.h"
+#include "protocol/LoginReply.h"
+#include "account/clsUser.h"
+#include "cycle/BusyFlag.h"
+#include "cycle/KeepAccountAddress.h"
+#include "cycle/UpdateCycle.h"
 #include "platform/ClientError.h"
 #include "platform/Clock.h"
 #include "platform/ServiceDefaultAddress.h"
@@ -17,6 +17,9 @@
 #include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "protocol/RequestWait.h"
+#include "settings/SettingsSchema.h"
+#include "settings/EndpointOverrides.h"
 
 namespace quillon {
 
@@ -35,6 +38,21 @@ QString recordName(const QString& domain, const QString& name, const QString& re
 
 }  // namespace
 
+UpdaterSettings LoadUpdaterSettings() {
+    Registry reg;
+    reg.setKey(store::kInitKey);
+    ApplyEndpointOverrides(reg);
+    const SavedLogin login = LoadSavedLogin(reg);
+    const ConnectionSettings connection = LoadConnectionSettings(reg);
+    UpdaterSettings settings;
+    settings.saveLogin = login.saveLogin;
+    settings.username = TrimNull(login.username);
+    settings.password = TrimNull(login.password);
+    settings.serviceURL = connection.serviceURL();
+    settings.refreshRate = connection.refreshRate;
+    return settings;
+}
+
 UpdateService::UpdateService(std::function<void(const QString&)> say)
     : say_(std::move(say)), cycle_(pending_, [this] { savePending(); }) {
     timer_.setInterval(kTickMs);
@@ -44,7 +62,7 @@ UpdateService::UpdateService(std::function<void(const QString&)> say)
 UpdateService::~UpdateService() = default;
 
 QString UpdateService::userKey() const {
-    return QStringLiteral("SOFTWARE\\Corvane\\") + settings_.username;
+    return store::AccountKey(settings_.username);
 }
 
 int UpdateService::prepare() {
@@ -144,13 +162,13 @@ UpdateService::LoginResult UpdateService::logIn() {
 void UpdateService::loadAccountValues() {
     Registry reg;
     reg.setKey(userKey());
-    sAutoIPs = reg.getValue(QStringLiteral("AutoIPs"));
+    sAutoIPs = reg.getValue(store::kAutoIPs);
     storedAutoIPs_ = sAutoIPs;
-    pending_ = PendingReAdds::fromText(reg.getValue(QLatin1String(PendingReAdds::kValueName)));
+    pending_ = PendingReAdds::fromText(reg.getValue(store::kPendingReAdds));
     lastPendingText_ = pending_.toText();
-    freeAutoIP_ = reg.getValue(QStringLiteral("bAutoIP")) == QLatin1String("1");
+    freeAutoIP_ = reg.getValue(store::kAutoIP) == QLatin1String("1");
     if (objUser().bCorvaneOnly) {
-        const QString stored = reg.getValue(QStringLiteral("IPAddress"));
+        const QString stored = reg.getValue(store::kIPAddress);
         if (!stored.isEmpty()) {
             objUser().sIPAddress = stored;
         }
@@ -188,7 +206,7 @@ void UpdateService::removeFreeHost() {
                                     user.sIPAddress, false, freeAutoIP_ ? 1 : 0);
     Registry reg;
     reg.setKey(userKey());
-    reg.setValue(QStringLiteral("IPAddress"), user.sIPAddress);
+    reg.setValue(store::kIPAddress, user.sIPAddress);
     say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
                  : QStringLiteral("could not remove the host %1.%2")
                        .arg(user.sUsername, user.sSubDomain));
@@ -200,7 +218,7 @@ void UpdateService::start() {
 }
 
 void UpdateService::tick() {
-    if (busy_ || stopping_ || requestInFlight()) {
+    if (busy_ || stopping_ || RequestInFlight()) {
         tickCount_ += 1;  // a tick during a request only counts
         return;
     }
@@ -369,7 +387,7 @@ void UpdateService::storeAutoIPs() {
     }
     Registry reg;
     reg.setKey(userKey());
-    reg.setValue(QStringLiteral("AutoIps"), sAutoIPs);
+    reg.setValue(store::kAutoIPs, sAutoIPs);
     storedAutoIPs_ = sAutoIPs;
 }
 
@@ -411,7 +429,7 @@ void UpdateService::stop() {
         return;
     }
     stopping_ = true;
-    if (!busy_ && !requestInFlight()) {
+    if (!busy_ && !RequestInFlight()) {
         QTimer::singleShot(0, this, [this] { finish(kStopped); });
     }
     // Otherwise the tick under way finishes first and ends the run.

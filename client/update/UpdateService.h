@@ -6,12 +6,25 @@
 #include <functional>
 #include <memory>
 
-#include "main/AutoIPCycle.h"
-#include "main/PendingReAdds.h"
+#include "cycle/AutoIPCycle.h"
+#include "cycle/PendingReAdds.h"
 #include "registry/AccountLock.h"
-#include "update/UpdaterSettings.h"
+#include "settings/ConnectionSettings.h"
 
 namespace quillon {
+
+// What quillon-update runs by: the saved login (trimmed) and the service address and stored
+// refresh rate of the connection settings, with the endpoint overrides applied.
+struct UpdaterSettings {
+    bool saveLogin = false;
+    QString username;
+    QString password;
+    QString serviceURL;
+    QString refreshRate;
+};
+
+// Reads the key "SOFTWARE\Corvane\Init" of the store.
+UpdaterSettings LoadUpdaterSettings();
 
 // quillon-update's run: the saved login, then the update cycle every refresh period until a
 // termination signal, for one account of one store.

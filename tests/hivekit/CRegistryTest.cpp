@@ -2,8 +2,8 @@
 // default value, keys, AutoCreate and the errors and notices with their texts.
 #include <hivekit/Hivekit.h>
 
-#include "CRegistry.h"
-#include "ComError.h"
+#include "hivekit/CRegistry.h"
+#include "hivekit/ComError.h"
 #include "StoreFixture.h"
 
 namespace hivekit::test {

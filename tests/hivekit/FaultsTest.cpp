@@ -11,8 +11,8 @@
 
 #include <hivekit/Hivekit.h>
 
-#include "CRegistry.h"
-#include "ComError.h"
+#include "hivekit/CRegistry.h"
+#include "hivekit/ComError.h"
 #include "StoreFixture.h"
 
 namespace hivekit::test {

@@ -2,8 +2,8 @@
 // refuses them, saying so.
 #include <gtest/gtest.h>
 
-#include "CRegistry.h"
-#include "NameFold.h"
+#include "hivekit/CRegistry.h"
+#include "hivekit/NameFold.h"
 #include "StoreFixture.h"
 
 namespace hivekit::test {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "Notice.h"
-#include "Store.h"
+#include "hivekit/Notice.h"
+#include "hivekit/Store.h"
 
 namespace hivekit::test {
 

@@ -7,8 +7,8 @@
 
 #include <fstream>
 
-#include "CRegistry.h"
-#include "NameFold.h"
+#include "hivekit/CRegistry.h"
+#include "hivekit/NameFold.h"
 #include "StoreFixture.h"
 
 namespace hivekit::test {

@@ -2,8 +2,8 @@
 // members with their error information, late binding by dispatch identifier, registration.
 #include <hivekit/Hivekit.h>
 
-#include "CRegistry.h"
-#include "Registration.h"
+#include "hivekit/CRegistry.h"
+#include "hivekit/Registration.h"
 #include "StoreFixture.h"
 
 extern "C" {

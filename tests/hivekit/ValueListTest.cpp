@@ -1,9 +1,9 @@
 // The value list (colRegistry and clsRegKeyData) and CountChar.
 #include <gtest/gtest.h>
 
-#include "ComError.h"
-#include "Module1.h"
-#include "colRegistry.h"
+#include "hivekit/ComError.h"
+#include "hivekit/Module1.h"
+#include "hivekit/colRegistry.h"
 
 namespace hivekit::test {
 namespace {

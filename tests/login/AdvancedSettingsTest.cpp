@@ -3,9 +3,9 @@
 #include <QWidget>
 
 #include "LoginFixture.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
-#include "protocol/LoadAdvancedTabSettings.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 
 namespace quillon::test {

@@ -1,9 +1,9 @@
 // The login action against corvane-sim (and a fake transfer for replies the sim never gives).
 
 #include "LoginFixture.h"
-#include "login/LoginReply.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
+#include "protocol/LoginReply.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
 #include "platform/Clock.h"
 #include "protocol/basDNS.h"
 #include "support/Wait.h"

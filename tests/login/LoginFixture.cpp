@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 
 #include "diagnostics/LogFolder.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "LoginFixture.h"
-#include "login/ProgramFlags.h"
+#include "account/ProgramFlags.h"
 #include "resources/PictureButton.h"
 
 namespace quillon::test {

@@ -13,9 +13,9 @@
 
 #include "LoginFixture.h"
 #include "diagnostics/frmAbout.h"
-#include "login/ProgramFlags.h"
-#include "platform/ProgramForm.h"
-#include "platform/Twips.h"
+#include "account/ProgramFlags.h"
+#include "desktop/ProgramForm.h"
+#include "desktop/Twips.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
 #include "support/Wait.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "main/CSizer.h"
-#include "platform/Twips.h"
-#include "platform/WindowFrame.h"
+#include "desktop/Twips.h"
+#include "desktop/WindowFrame.h"
 
 // Readable geometry in failure messages (found by argument-dependent lookup).
 static void PrintTo(const QRect& r, std::ostream* os) {

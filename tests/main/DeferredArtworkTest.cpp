@@ -5,7 +5,7 @@
 #include <QLabel>
 
 #include "MainFixture.h"
-#include "platform/Twips.h"
+#include "desktop/Twips.h"
 #include "resources/Resources.h"
 
 namespace quillon::test {

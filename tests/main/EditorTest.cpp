@@ -8,8 +8,8 @@
 
 #include "HookTransfer.h"
 #include "MainFixture.h"
-#include "login/clsUser.h"
-#include "main/PendingReAdds.h"
+#include "account/clsUser.h"
+#include "cycle/PendingReAdds.h"
 #include "main/RecordValidation.h"
 #include "protocol/basDNS.h"
 
@@ -278,12 +278,12 @@ TEST_F(EditorTest, TheOpenedRecordIsPendingFromItsDeleteToTheAddsAnswer) {
     HookTransfer transfer;
     transfer.before = [&](const QString& url) {
         if (url.contains("DNSCommand=RECORDADD")) {
-            pendingDuringTheAdd = userValue("demo", PendingReAdds::kValueName);
+            pendingDuringTheAdd = userValue("demo", "PendingReAdds");
         }
     };
     main().cmdServerIP_Click();
     EXPECT_EQ(pendingDuringTheAdd, QStringLiteral("demo-home.example;;A;;www;;192.0.2.10;;0~~"));
-    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
+    EXPECT_EQ(userValue("demo", "PendingReAdds"), QString());
     EXPECT_TRUE(
         serviceRecords("demo", "demo").contains("demo-home.example;;A;;www;;198.51.100.50"));
 }
@@ -323,7 +323,7 @@ TEST_F(EditorTest, AFailedAddPutsTheOldRecordBack) {
     EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;www;;"));
     ASSERT_EQ(main().pendingReAdds().records().size(), 1u);
     EXPECT_FALSE(main().pendingReAdds().records()[0].autoIP);
-    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName),
+    EXPECT_EQ(userValue("demo", "PendingReAdds"),
               QStringLiteral("demo-home.example;;A;;www;;192.0.2.10;;0~~"));
 
     transfer.after = {};

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "MainFixture.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"

@@ -2,7 +2,7 @@
 #include <QTreeWidget>
 
 #include "MainFixture.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "main/GridRows.h"
 #include "protocol/basDNS.h"
 

@@ -7,8 +7,8 @@
 
 #include "MainFixture.h"
 #include "main/CSizer.h"
-#include "platform/Twips.h"
-#include "platform/WindowFrame.h"
+#include "desktop/Twips.h"
+#include "desktop/WindowFrame.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 #include "support/Wait.h"

@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QTimer>
 
-#include "login/ProgramFlags.h"
+#include "account/ProgramFlags.h"
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"

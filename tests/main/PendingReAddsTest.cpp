@@ -3,8 +3,8 @@
 
 #include "HookTransfer.h"
 #include "MainFixture.h"
-#include "login/clsUser.h"
-#include "main/PendingReAdds.h"
+#include "account/clsUser.h"
+#include "cycle/PendingReAdds.h"
 #include "protocol/basDNS.h"
 
 namespace quillon::test {
@@ -92,7 +92,7 @@ class PendingReAddTest : public MainFixture {
         EXPECT_TRUE(
             serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;198.51.100.7"));
         EXPECT_TRUE(main().pendingReAdds().isEmpty());
-        EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
+        EXPECT_EQ(userValue("demo", "PendingReAdds"), QString());
         EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;198.51.100.7~~"));
         ASSERT_NE(benchRow(), nullptr);
         EXPECT_EQ(benchRow()->text(4), QStringLiteral("Yes"));
@@ -104,7 +104,7 @@ TEST_F(PendingReAddTest, DroppedAddIsKeptShownAndRetriedUntilItSucceeds) {
     dropTheAddAfterTheDelete();
 
     ASSERT_EQ(main().pendingReAdds().records().size(), 1u);
-    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName),
+    EXPECT_EQ(userValue("demo", "PendingReAdds"),
               QStringLiteral("demo-lab.example;;A;;bench;;198.51.100.7~~"));
     ASSERT_NE(benchRow(), nullptr);
     EXPECT_EQ(benchRow()->text(4), QStringLiteral("Pending"));
@@ -142,7 +142,7 @@ TEST_F(PendingReAddTest, DroppedAddIsKeptShownAndRetriedUntilItSucceeds) {
 TEST_F(PendingReAddTest, PendingRecordSurvivesARestart) {
     startWithMarkedBench();
     dropTheAddAfterTheDelete();
-    ASSERT_FALSE(userValue("demo", PendingReAdds::kValueName).isEmpty());
+    ASSERT_FALSE(userValue("demo", "PendingReAdds").isEmpty());
 
     // The program ends without saving anything (as after a crash) and starts again.
     delete main_.data();
@@ -190,7 +190,7 @@ TEST_F(PendingReAddTest, ALostDeleteReplyBeforeAFailedAddKeepsTheRecordPending) 
 // A pending record the service refuses is retried without the window calling the service
 // unreachable: it answered, and the check found it connected.
 TEST_F(PendingReAddTest, ARefusedRetryLeavesTheConnectionStatusAlone) {
-    storeUserText("demo", PendingReAdds::kValueName, "demo-lab.example;;TXT;;note;;text;;0~~");
+    storeUserText("demo", "PendingReAdds", "demo-lab.example;;TXT;;note;;text;;0~~");
     ASSERT_TRUE(startAs("demo"));
     sim_->clearLog();
     tick(12);
@@ -229,7 +229,7 @@ TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
     EXPECT_TRUE(ticklerRequests().isEmpty());
     EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
     EXPECT_TRUE(main().pendingReAdds().isEmpty());
-    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName), QString());
+    EXPECT_EQ(userValue("demo", "PendingReAdds"), QString());
     EXPECT_EQ(benchRow(), nullptr);
     tick(5);
     EXPECT_TRUE(ticklerRequests().isEmpty());
@@ -278,7 +278,7 @@ TEST_F(PendingReAddTest, AnOpenedRecordLeftPendingByARePointIsEditedAsPending) {
 // The editor open on one pending row holds that row's retry only: the others go on.
 TEST_F(PendingReAddTest, TheEditorHoldsOnlyTheRetryOfTheRowItOpened) {
     storeUserText(
-        "demo", PendingReAdds::kValueName,
+        "demo", "PendingReAdds",
         "demo-lab.example;;A;;held;;192.0.2.11~~demo-lab.example;;A;;other;;192.0.2.11~~");
     ASSERT_TRUE(startAs("demo"));
     QTreeWidget* grid = main().lvDomainUser_;

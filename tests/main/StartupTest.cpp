@@ -10,11 +10,11 @@
 #include <QTreeWidget>
 
 #include "MainFixture.h"
-#include "login/LoginReply.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
+#include "protocol/LoginReply.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
 #include "platform/ServiceDefaultAddress.h"
-#include "platform/Twips.h"
+#include "desktop/Twips.h"
 #include "protocol/basDNS.h"
 
 namespace quillon::test {

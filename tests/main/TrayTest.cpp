@@ -16,8 +16,8 @@
 
 #include "MainFixture.h"
 #include "diagnostics/frmAbout.h"
-#include "login/ProgramFlags.h"
-#include "login/clsUser.h"
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
 #include "platform/ServiceDefaultAddress.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"

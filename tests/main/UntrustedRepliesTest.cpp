@@ -6,11 +6,11 @@
 
 #include "HookTransfer.h"
 #include "MainFixture.h"
-#include "login/LoginReply.h"
-#include "login/clsUser.h"
-#include "main/AutoIPCycle.h"
-#include "main/IPAddressTest.h"
-#include "main/PendingReAdds.h"
+#include "protocol/LoginReply.h"
+#include "account/clsUser.h"
+#include "cycle/AutoIPCycle.h"
+#include "protocol/AddressRules.h"
+#include "cycle/PendingReAdds.h"
 #include "protocol/basDNS.h"
 #include "support/Wait.h"
 
@@ -157,7 +157,7 @@ TEST_F(UntrustedReplyTest, AKillBetweenTheDeleteAndTheAddLosesNoRecord) {
     ASSERT_TRUE(child.waitForFinished());
     ASSERT_TRUE(addHeld) << sim_->requestLog().join('\n').toStdString();
     ASSERT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
-    EXPECT_EQ(userValue("demo", PendingReAdds::kValueName),
+    EXPECT_EQ(userValue("demo", "PendingReAdds"),
               QStringLiteral("demo-lab.example;;A;;bench;;198.51.100.7~~"));
 
     // The restart's first check adds the record back before the held add is ever answered.

@@ -7,10 +7,11 @@
 
 #include "HookTransfer.h"
 #include "MainFixture.h"
-#include "login/clsUser.h"
-#include "main/UpdateCycle.h"
+#include "account/clsUser.h"
+#include "cycle/UpdateCycle.h"
 #include "protocol/basDNS.h"
 #include "support/Wait.h"
+#include "protocol/RequestWait.h"
 
 namespace quillon::test {
 namespace {
@@ -218,7 +219,7 @@ TEST_F(UpdateCycleTest, TickDuringASlowRequestCountsAndLeavesTheCheck) {
     main().tmrAuto_->stop();
     EXPECT_EQ(ipRequests().size(), 1);
     EXPECT_GT(main().tickCount(), 3);  // the ticks during the request counted
-    EXPECT_FALSE(requestInFlight());
+    EXPECT_FALSE(RequestInFlight());
     tick();  // a later tick at the threshold makes the check the others left
     EXPECT_EQ(ipRequests().size(), 2);
     EXPECT_EQ(main().tickCount(), 1);

@@ -3,7 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Endpoints.h"
 #include "platform/MessageBox.h"
-#include "platform/Twips.h"
+#include "desktop/Twips.h"
 #include "support/Seams.h"
 
 using namespace quillon;

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/CurlTransfer.h"
 #include "protocol/ProtocolDoubles.h"

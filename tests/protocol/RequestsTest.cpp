@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/ProtocolDoubles.h"
 #include "protocol/basDNS.h"

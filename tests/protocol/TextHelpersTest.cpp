@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "platform/NullToZero.h"
+#include "desktop/FillComboFromList.h"
 #include "protocol/basDNS.h"
 
 using namespace quillon;

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "platform/Endpoints.h"
 #include "protocol/CurlTransfer.h"
 #include "protocol/ProtocolDoubles.h"

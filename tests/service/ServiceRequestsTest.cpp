@@ -9,7 +9,7 @@
 #include "Query.h"
 #include "ServiceRequests.h"
 #include "SimControl.h"
-#include "Store.h"
+#include "SimStore.h"
 
 using namespace corvane_sim;
 
@@ -37,7 +37,7 @@ class SimRequests : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        store_ = std::make_unique<Store>(dir_.filePath("sim.db").toStdString());
+        store_ = std::make_unique<SimStore>(dir_.filePath("sim.db").toStdString());
         seedDemo(*store_, "2026-06-15");
     }
 
@@ -60,7 +60,7 @@ class SimRequests : public ::testing::Test {
     }
 
     QTemporaryDir dir_;
-    std::unique_ptr<Store> store_;
+    std::unique_ptr<SimStore> store_;
     SimControl control_;
 };
 

@@ -1,8 +1,8 @@
 #include "support/Seams.h"
 
-#include "platform/Beep.h"
+#include "desktop/Beep.h"
 #include "platform/Clock.h"
-#include "platform/PageOpener.h"
+#include "desktop/PageOpener.h"
 
 namespace quillon::test {
 

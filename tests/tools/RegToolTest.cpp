@@ -15,7 +15,7 @@
 #include "RegText.h"
 #include "RegTool.h"
 #include "RegToolFixture.h"
-#include "Store.h"
+#include "hivekit/Store.h"
 
 namespace hivekit::reg::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "LoginFixture.h"
 #include "login/WindowAccountHold.h"
-#include "login/clsUser.h"
+#include "account/clsUser.h"
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
 #include "registry/Registry.h"

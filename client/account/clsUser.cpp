@@ -1,0 +1,10 @@
+#include "account/clsUser.h"
+
+namespace quillon {
+
+clsUser& objUser() {
+    static clsUser user;
+    return user;
+}
+
+}  // namespace quillon

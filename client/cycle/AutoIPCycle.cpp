@@ -1,0 +1,210 @@
+#include "cycle/AutoIPCycle.h"
+
+#include <QStringList>
+
+#include "account/clsUser.h"
+#include "protocol/AddressRules.h"
+#include "cycle/UpdateCycle.h"
+
+namespace quillon {
+
+namespace {
+
+const QString kRecordAdd = QStringLiteral("RECORDADD");
+const QString kRecordDelete = QStringLiteral("RECORDDELETE");
+const QString kEntrySep = QStringLiteral("~~");
+const QString kFieldSep = QStringLiteral(";;");
+
+bool isPortRelay(const QString& recordType) {
+    return recordType.toUpper() == QLatin1String("PORT RELAY");
+}
+
+// Whether the account's record list holds the record at that address.
+bool listHolds(const PendingRecord& record, const QString& address) {
+    const QString entry = record.domain + kFieldSep + record.recordType + kFieldSep + record.name +
+                          kFieldSep + address;
+    return (kEntrySep + objUser().sDomainUserRecords + kEntrySep)
+        .contains(kEntrySep + entry + kEntrySep, Qt::CaseInsensitive);
+}
+
+QString entryOf(const CycleRecord& record) {
+    return AutoIPEntry(record.domain, record.recordType, record.nameToSend(), record.address);
+}
+
+// The marks of a record that the account's list no longer holds at their address: a record
+// added back after a crash leaves the mark of the address it was removed at, which nothing
+// would ever drop. Marks of the record's round-robin twins, which the list holds, stay.
+void dropStaleMarks(const PendingRecord& record) {
+    QSet<QString> listed;
+    for (const CycleRecord& held : RecordsOfList(objUser().sDomainUserRecords, QString())) {
+        listed.insert(entryOf(held));
+    }
+    const QString prefix =
+        AutoIPEntry(record.domain, record.recordType, record.name, QString()).chopped(2);
+    QString kept;
+    for (const QString& mark : sAutoIPs.toUpper().split(kEntrySep, Qt::SkipEmptyParts)) {
+        const QString entry = mark + kEntrySep;
+        if (!entry.startsWith(prefix) || listed.contains(entry)) {
+            kept += entry;
+        }
+    }
+    sAutoIPs = kept;
+}
+
+}  // namespace
+
+QString CycleRecord::nameToSend() const {
+    return name.isEmpty() || name == QLatin1String("Root") ? QStringLiteral("@") : name;
+}
+
+std::vector<CycleRecord> RecordsOfList(const QString& records, const QString& autoIPs) {
+    std::vector<CycleRecord> result;
+    for (const QString& entry : records.split(kEntrySep, Qt::SkipEmptyParts)) {
+        const QStringList fields = entry.split(kFieldSep);
+        if (fields.size() < 4) {
+            continue;
+        }
+        CycleRecord record{fields[0], fields[1], fields[2], fields[3]};
+        record.marked = AutoIPListContains(autoIPs, entryOf(record));
+        result.push_back(std::move(record));
+    }
+    return result;
+}
+
+QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString& previous) {
+    QString list;
+    QSet<QString> listedEntries;
+    for (const CycleRecord& record : listed) {
+        const QString entry = entryOf(record).toUpper();
+        listedEntries.insert(entry);
+        if (record.marked) {
+            list += entry;
+        }
+    }
+    for (const QString& kept : previous.toUpper().split(kEntrySep, Qt::SkipEmptyParts)) {
+        const QString entry = kept + kEntrySep;
+        if (!listedEntries.contains(entry) && !AutoIPListContains(list, entry)) {
+            list += entry;
+        }
+    }
+    return list;
+}
+
+AutoIPCycle::AutoIPCycle(PendingReAdds& pending, std::function<void()> savePending)
+    : pending_(pending), savePending_(std::move(savePending)) {}
+
+AddressCheck AutoIPCycle::checkAddress() {
+    AddressCheck check;
+    check.address = GetIPAddress();
+    if (check.address.isEmpty()) {
+        return check;
+    }
+    if (IsUsablePublicAddress(check.address)) {
+        check.verdict = AddressCheck::Verdict::Usable;
+        return check;
+    }
+    // A service fault, a captive portal or a proxy's page: no record is re-pointed to it, and a
+    // service that keeps reporting it is told about once, not at every check.
+    check.verdict = AddressCheck::Verdict::Unusable;
+    check.firstReport = !reportedUnusable_.contains(check.address);
+    reportedUnusable_.insert(check.address);
+    return check;
+}
+
+bool AutoIPCycle::retryPending(const QString& newIP, const std::optional<PendingRecord>& held) {
+    bool changed = false;
+    const std::vector<PendingRecord> waiting = pending_.records();
+    for (const PendingRecord& record : waiting) {
+        if (held && SamePendingRecord(record, *held)) {
+            continue;
+        }
+        const QString address = PendingAddressFor(record, newIP);
+        const int track = record.autoIP ? 1 : 0;
+        if (listHolds(record, address)) {
+            UpdateAutoIPEntry(record.domain, record.name, kRecordAdd, record.recordType, address,
+                              track);
+        } else {
+            // A refusal leaves the status alone: the service answered, and the check just found
+            // it connected.
+            QString name = record.name;
+            if (DNSTicklerOutcome(record.domain, name, kRecordAdd, record.recordType, address,
+                                  false, track, OnRefusal::KeepStatus) != UpdateOutcome::Done) {
+                continue;
+            }
+        }
+        pending_.remove(record);
+        if (record.autoIP) {
+            dropStaleMarks(record);
+        }
+        changed = true;
+    }
+    if (changed) {
+        savePending_();
+    }
+    return changed;
+}
+
+std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& records,
+                                                const QString& newIP) {
+    std::vector<Repoint> done;
+    for (const CycleRecord& record : records) {
+        if (!record.marked) {
+            continue;
+        }
+        const bool relay = isPortRelay(record.recordType);
+        if (relay) {
+            QString host;
+            QString port;
+            QString path;
+            SplitRelayURL(record.address, host, port, path);
+            if (host == newIP) {
+                continue;
+            }
+        } else if (record.address == newIP) {
+            continue;
+        }
+        Repoint repoint{record, record.nameToSend(),
+                        relay ? RepointedRelayAddress(record.address, newIP) : newIP};
+        // Written ahead: should the program die between the delete and the add, the next check
+        // adds the record back instead of leaving it gone for good. A retry finds it already
+        // there when the add did go through.
+        const PendingRecord ahead{record.domain, record.recordType, repoint.name,
+                                  repoint.newAddress};
+        const bool wasPending = pending_.find(ahead) != nullptr;
+        pending_.add(ahead);
+        savePending_();
+        QString name = repoint.name;
+        repoint.deleted = DNSTicklerOutcome(record.domain, name, kRecordDelete, record.recordType,
+                                            record.address, false, 1);
+        name = repoint.name;
+        repoint.added = DNSTickler(record.domain, name, kRecordAdd, record.recordType,
+                                   repoint.newAddress, false, 1);
+        // Still pending when the record is gone from the service now, or may be (the delete's
+        // reply was lost).
+        if (repoint.added || (repoint.deleted == UpdateOutcome::Refused && !wasPending)) {
+            pending_.remove(ahead);
+            savePending_();
+        }
+        done.push_back(std::move(repoint));
+    }
+    return done;
+}
+
+bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {
+    clsUser& user = objUser();
+    if (newIP == user.sIPAddress) {
+        return false;
+    }
+    const QString oldIP = user.sIPAddress;
+    QString name = user.sUsername;
+    // An account address that was never usable names no host to remove.
+    if (!oldIP.isEmpty()) {
+        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType, oldIP, false,
+                   trackAutoIP);
+    }
+    name = user.sUsername;
+    return DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false,
+                      trackAutoIP);
+}
+
+}  // namespace quillon

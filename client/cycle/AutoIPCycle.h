@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "cycle/PendingReAdds.h"
+#include "protocol/basDNS.h"
+
+namespace quillon {
+
+// What one IP check decides and sends, apart from any window: the window drives it from its
+// update timer, quillon-update from a timer of its own. It holds no widget; it reads and changes
+// the account record, the AutoIP list and the pending list, sends the requests and reports what
+// became of them.
+//
+//   checkAddress ---- no reply ------------------------> nothing changes
+//        |   \------- an unusable address -------------> nothing changes; told once per address
+//        | a usable address
+//        v
+//   retryPending  (records removed earlier and not yet added back)
+//        v
+//   repointMarked / repointFreeHost
+//        for each record:  write ahead (pending) -> RECORDDELETE -> RECORDADD
+//                          -> pending cleared when the add succeeded or the delete was refused
+
+// A record as its owner lists it (the grid's row, or an entry of the account's record list).
+struct CycleRecord {
+    QString domain;
+    QString recordType;
+    QString name;  // empty or "Root" for the zone's root
+    QString address;
+    bool marked = false;
+
+    // The name a request carries: the root is "@".
+    QString nameToSend() const;
+};
+
+// The records of a record list ("~~"-separated entries of four ";;"-separated fields), each
+// marked when its entry is in the AutoIP list. Entries with fewer than four fields are skipped.
+std::vector<CycleRecord> RecordsOfList(const QString& records, const QString& autoIPs);
+
+// The AutoIP list rebuilt from the listed records' marks, in their order, followed by the entries
+// of `previous` whose record is not listed at all: a mark is the user's choice and outlives its
+// record's absence from one reply. With every marked record listed this is exactly the list of
+// the listed marks.
+QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString& previous);
+
+// What the address check found.
+struct AddressCheck {
+    enum class Verdict { NoReply, Unusable, Usable };
+    Verdict verdict = Verdict::NoReply;
+    QString address;  // the reported address (set for Unusable and Usable)
+    // An unusable address not reported before in this run: the owner tells the user.
+    bool firstReport = false;
+};
+
+// What became of one marked record's re-point.
+struct Repoint {
+    CycleRecord record;
+    QString name;        // as sent ("@" for the root)
+    QString newAddress;  // the address the add sent (a port relay's with its port and path)
+    UpdateOutcome deleted = UpdateOutcome::NoReply;
+    bool added = false;
+};
+
+class AutoIPCycle {
+  public:
+    // `savePending` stores the pending list; it is called before every delete of a re-point
+    // and whenever the list changed.
+    AutoIPCycle(PendingReAdds& pending, std::function<void()> savePending);
+
+    // Asks the service for the public address (GetIPAddress) and judges it. When detection fails
+    // or the address is not usable, the records are left alone: a wrong address is never a reason
+    // to change DNS.
+    AddressCheck checkAddress();
+
+    // Adds back the pending records, each at the address that fits `newIP`, skipping `held` (a
+    // record its owner is deciding about). A record the account's list already holds at that
+    // address needs no request. True when the pending list changed.
+    bool retryPending(const QString& newIP, const std::optional<PendingRecord>& held = {});
+
+    // Re-points every marked record whose address differs from `newIP` (a port relay: its host),
+    // in the given order: the record is written to the pending list, removed at its address and
+    // added at the new one; it stays pending unless the add succeeded or the service refused the
+    // delete (then it was never removed).
+    std::vector<Repoint> repointMarked(const std::vector<CycleRecord>& records,
+                                       const QString& newIP);
+
+    // The free account's host: removed at the account's address, added at `newIP`, when they
+    // differ. No pending entry: the next login adds the host again. True when the add succeeded;
+    // false also when nothing needed doing.
+    bool repointFreeHost(const QString& newIP, int trackAutoIP);
+
+  private:
+    PendingReAdds& pending_;
+    std::function<void()> savePending_;
+    QSet<QString> reportedUnusable_;
+};
+
+}  // namespace quillon

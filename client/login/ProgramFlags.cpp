@@ -1,9 +1,0 @@
-#include "login/ProgramFlags.h"
-
-namespace quillon {
-
-bool bLoggedIn = false;
-bool bSaveLogin = false;
-bool bExiting = false;
-
-}  // namespace quillon

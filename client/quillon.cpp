@@ -1,0 +1,41 @@
+#include <QApplication>
+#include <QPointer>
+
+#include "main/frmMain.h"
+#include "platform/TerminationSignals.h"
+#include "desktop/WidgetMessageBoxes.h"
+#include "registry/ComponentLoader.h"
+#include "resources/Resources.h"
+
+// The program: the main window is the start-up window. Its load runs the login (automatic or
+// through the login window); when the user leaves from the login window the program ends with
+// 0, as a choice to leave is not a failure. Otherwise it runs until the main window closes.
+//
+// The program does not end when its last visible window closes: the main window may be hidden
+// (in the tray, or while the login window of a Log Off is up) while the program goes on.
+int main(int argc, char* argv[]) {
+    // The settings store is read before the first window; its library loads meanwhile.
+    quillon::ComponentLoader::preload();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    quillon::UseWidgetMessageBoxes();
+    quillon::startDrawingArtwork();
+
+    QPointer<quillon::frmMain> window = new quillon::frmMain;
+    QObject::connect(window.data(), &quillon::frmMain::unloaded, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    // A termination signal (shutdown, the session's end, Ctrl+C) closes in order: the settings are
+    // saved as at any close.
+    quillon::OnTerminationSignal(&app, [&window] {
+        if (window) {
+            window->closeForShutdown();
+        }
+    });
+    int code = 0;
+    if (window->Form_Load()) {
+        code = QApplication::exec();
+    }
+    delete window.data();
+    return code;
+}
