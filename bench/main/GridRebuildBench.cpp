@@ -44,12 +44,20 @@ std::pair<QString, QString> lists(int count, int variant) {
     return {records, autoIPs};
 }
 
-// A window with the grid's five columns, as the load prepares it.
+// The window's record list, found by its name as the tests find it.
+QTreeWidget* recordList(const frmMain& window) {
+    return window.findChild<QTreeWidget*>(QStringLiteral("lvDomainUser"));
+}
+
+// A window with the grid's five columns, as the load prepares it; null without its list.
 std::unique_ptr<frmMain> gridWindow() {
     auto window = std::make_unique<frmMain>();
-    window->lvDomainUser_->setHeaderLabels(
-        {QStringLiteral("Domain"), QStringLiteral("Type"), QStringLiteral("Name"),
-         QStringLiteral("Server Address"), QStringLiteral("AutoIP")});
+    QTreeWidget* list = recordList(*window);
+    if (list == nullptr) {
+        return nullptr;
+    }
+    list->setHeaderLabels({QStringLiteral("Domain"), QStringLiteral("Type"), QStringLiteral("Name"),
+                           QStringLiteral("Server Address"), QStringLiteral("AutoIP")});
     window->show();
     return window;
 }
@@ -58,6 +66,10 @@ void BM_GridRebuild(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const std::pair<QString, QString> versions[] = {lists(count, 0), lists(count, 1)};
     auto window = gridWindow();
+    if (!window) {
+        state.SkipWithError("the window has no record list named lvDomainUser");
+        return;
+    }
     int turn = 0;
     for (auto _ : state) {
         // Alternate between the two versions: every rebuild replaces all rows.
@@ -66,7 +78,7 @@ void BM_GridRebuild(benchmark::State& state) {
         turn ^= 1;
         window->FillDomainUserGrid();
     }
-    if (window->lvDomainUser_->topLevelItemCount() != count) {
+    if (recordList(*window)->topLevelItemCount() != count) {
         state.SkipWithError("the grid does not hold every record");
     }
     state.SetItemsProcessed(state.iterations() * count);
@@ -99,6 +111,10 @@ void BM_GridRebuildUnchanged(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const auto [records, autoIPs] = lists(count, 0);
     auto window = gridWindow();
+    if (!window) {
+        state.SkipWithError("the window has no record list named lvDomainUser");
+        return;
+    }
     objUser().sDomainUserRecords = records;
     sAutoIPs = autoIPs;
     window->FillDomainUserGrid();

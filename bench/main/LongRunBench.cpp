@@ -257,8 +257,15 @@ int recordsAt(const SimProcess& sim, const QString& address) {
 // Drives the window's update timer from the event loop until `checks` checks have run.
 class Driver {
   public:
-    Driver(frmMain& window, SimProcess& sim, test::FixedClock& clock, const Options& o)
-        : window_(window), sim_(sim), clock_(clock), o_(o) {}
+    // `lastCheck` and `status` are the window's "lblLastIPCheck" and "lblStatus" labels.
+    Driver(frmMain& window, const QLabel& lastCheck, const QLabel& status, SimProcess& sim,
+           test::FixedClock& clock, const Options& o)
+        : window_(window),
+          lastCheck_(lastCheck),
+          status_(status),
+          sim_(sim),
+          clock_(clock),
+          o_(o) {}
 
     int run() {
         uptime_.start();
@@ -296,10 +303,10 @@ class Driver {
         }
         now_ = now_.addSecs(10);
         clock_.set(now_);
-        const QString before = window_.lblLastIPCheck_->text();
+        const QString before = lastCheck_.text();
         window_.tmrAuto_Timer();
         window_.tmrTimes_Timer();
-        if (window_.lblLastIPCheck_->text() == before) {
+        if (lastCheck_.text() == before) {
             return true;  // a tick that only counted
         }
         ++checks_;
@@ -307,7 +314,7 @@ class Driver {
             ++changes;
             changeAsked_ = false;
         }
-        if (window_.lblStatus_->text() != QLatin1String("Connected")) {
+        if (status_.text() != QLatin1String("Connected")) {
             ++disconnectedChecks;
         }
         if (checks_ == o_.first) {
@@ -322,6 +329,8 @@ class Driver {
     }
 
     frmMain& window_;
+    const QLabel& lastCheck_;
+    const QLabel& status_;
     SimProcess& sim_;
     test::FixedClock& clock_;
     const Options& o_;
@@ -371,16 +380,25 @@ int run(const Options& o) {
                      qPrintable(messages.texts().join(QStringLiteral(" | "))));
         return 1;
     }
+    // The controls the run reads and sets, found by their names as the tests find them.
+    auto* rates = window->findChild<QComboBox*>(QStringLiteral("cboRefreshRate"));
+    auto* timer = window->findChild<QTimer*>(QStringLiteral("tmrAuto"));
+    auto* lastCheck = window->findChild<QLabel*>(QStringLiteral("lblLastIPCheck"));
+    auto* status = window->findChild<QLabel*>(QStringLiteral("lblStatus"));
+    if (rates == nullptr || timer == nullptr || lastCheck == nullptr || status == nullptr) {
+        std::fprintf(stderr, "longrun_bench: the window lacks a control the run needs\n");
+        return 1;
+    }
     // The shortest rate of the list (a stored rate below 60 loads as 60, so it is chosen here,
     // as in the Advanced frame).
-    window->cboRefreshRate_->setCurrentText(QStringLiteral("30"));
-    if (window->cboRefreshRate_->currentText() != QLatin1String("30")) {
+    rates->setCurrentText(QStringLiteral("30"));
+    if (rates->currentText() != QLatin1String("30")) {
         std::fprintf(stderr, "longrun_bench: the refresh rate is %s, not 30\n",
-                     qPrintable(window->cboRefreshRate_->currentText()));
+                     qPrintable(rates->currentText()));
         return 1;
     }
     // The handler is driven below; the window's own timer would add ticks of real time.
-    window->tmrAuto_->stop();
+    timer->stop();
     sim.clearLog();
     const std::size_t boxesAtLogin = messages.shown().size();
     for (const QString& text : messages.texts()) {
@@ -389,7 +407,7 @@ int run(const Options& o) {
 
     std::printf("%d checks over %s, every %d checks a new address re-pointing %d records\n",
                 o.checks, o.https ? "HTTPS" : "HTTP", o.changeEvery, kMarkedRecords);
-    Driver driver(*window, sim, clock, o);
+    Driver driver(*window, *lastCheck, *status, sim, clock, o);
     const int checks = driver.run();
 
     const QStringList log = sim.requestLog();

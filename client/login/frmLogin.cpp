@@ -268,6 +268,12 @@ void frmLogin::Form_Load() {
     LoadAdvancedTabSettings(this);
 }
 
+void frmLogin::setSavedLogin(const QString& username, const QString& password) {
+    chkSaveLogin_->setChecked(true);
+    txtUsername_->setText(username);
+    txtPassword_->setText(password);
+}
+
 void frmLogin::showOverLogin(QFrame* panel) {
     panel->setGeometry(panel->x(), frmLogin_->y(), panel->width(), frmLogin_->height());
     panel->raise();

@@ -40,6 +40,10 @@ class frmLogin : public QDialog {
     // refuses an expired account and, on success, unloads the window.
     void cmdLogin_Click();
 
+    // Takes the login saved at an earlier session: the boxes hold it and Save Login is ticked,
+    // so that the login action keeps it saved unless the user clears the box.
+    void setSavedLogin(const QString& username, const QString& password);
+
     // The other handlers, public so that the main window and tests can run them as a click would.
     void cmdExit_Click();
     void mnuAdvanced_Click();

@@ -273,8 +273,7 @@ class frmMain : public QMainWindow, public MainWindowLink {
     int columnTwips(int column) const;
 
   private:
-  public:
-    // --- controls (object names as the design gives them) --------------------------------
+    // --- controls (object names as the design gives them; tests find them by those) ------
     QWidget* central_ = nullptr;
 
     QMenu* mnuFile_ = nullptr;
@@ -354,7 +353,6 @@ class frmMain : public QMainWindow, public MainWindowLink {
     cSysTray* cSysTrayOff_ = nullptr;
     cSysTray* cSysTrayOn_ = nullptr;
 
-  private:
     // --- window-level state --------------------------------------------------------------
     QString sSelectedRecord;
     int statusColour_ = kStatusColourConnected;

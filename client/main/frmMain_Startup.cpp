@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -176,9 +175,7 @@ bool frmMain::fillSavedLogin() {
     const QString username = reg.getValue(store::kUsername);
     const QString password = reg.getValue(store::kPassword);
     bSaveLogin = true;
-    login_->findChild<QCheckBox*>(QStringLiteral("chkSaveLogin"))->setChecked(true);
-    login_->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(username);
-    login_->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(password);
+    login_->setSavedLogin(username, password);
     return true;
 }
 

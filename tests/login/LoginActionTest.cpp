@@ -48,6 +48,15 @@ TEST_F(LoginActionTest, SaveLoginBoxSetsTheFlag) {
     EXPECT_TRUE(bSaveLogin);
 }
 
+TEST_F(LoginActionTest, ASavedLoginHandedToTheWindowLogsInAndStaysSaved) {
+    SimProcess& sim = startSim();
+    window().setSavedLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_TRUE(bSaveLogin);
+    EXPECT_EQ(sim.requestLog(), QStringList({"/dnslogin3.asp?fxn=login&usr=demo&pwd=demo"}));
+}
+
 TEST_F(LoginActionTest, BoxesAreSentAndStoredTrimmed) {
     SimProcess& sim = startSim();
     // Only blanks are trimmed: a tab stays part of the password.

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
+#include <string>
 
 #include "login/frmLogin.h"
 #include "protocol/MainWindowLink.h"
@@ -30,6 +32,30 @@ QT_END_NAMESPACE
 
 namespace quillon::test {
 
+// Thrown by requireControl: ends the test that asked for a control the window does not have,
+// where going on would dereference a null pointer.
+class MissingControl : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The one control of type T named `name` among the descendants of `root`. A missing control,
+// or two of that type sharing the name (a search that could return the wrong one), fails the
+// test and throws MissingControl.
+template <typename T>
+T* requireControl(const QObject* root, const char* name) {
+    const QList<T*> found =
+        root != nullptr ? root->findChildren<T*>(QLatin1String(name)) : QList<T*>();
+    if (found.size() == 1) {
+        return found.first();
+    }
+    const std::string what =
+        std::string(found.isEmpty() ? "no control named " : "several controls named ") + name +
+        " under " + (root != nullptr ? root->objectName().toStdString() : "a missing window");
+    ADD_FAILURE() << what;
+    throw MissingControl(what);
+}
+
 // Every test gets its own store, the constant endpoints, an empty account record, clear flags
 // and scripted message boxes, pages and beeps.
 class LoginFixture : public ::testing::Test {
@@ -47,11 +73,10 @@ class LoginFixture : public ::testing::Test {
 
     // Creates the login window (its load runs now).
     frmLogin& window();
+    // The login window's control of that object name; the test fails when there is none.
     template <typename T>
     T* control(const char* name) {
-        T* found = window().findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return requireControl<T>(&window(), name);
     }
 
     void typeLogin(const QString& user, const QString& password);

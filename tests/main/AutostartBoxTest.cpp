@@ -21,14 +21,14 @@ TEST_F(AutostartBoxTest, ClicksWriteAndRemoveTheEntryAndAFailureIsToldAndUndone)
     ASSERT_TRUE(startAs(QStringLiteral("demo")));
     frmMain& m = main();
     QCheckBox* box = mainControl<QCheckBox>("chkAutostart");
-    ASSERT_EQ(box, m.chkAutostart_);
+    QFrame* advanced = mainControl<QFrame>("frameAdvanced");
     EXPECT_EQ(box->text(), "Start with the desktop session");
     EXPECT_FALSE(box->isChecked());
 
     // An entry made outside the program shows when the frame is opened.
     ASSERT_TRUE(SetAutostart(true, "/elsewhere/quillon").done);
-    m.cmdAdvancedDomain_->click();
-    ASSERT_FALSE(m.frameAdvanced_->isHidden());
+    mainButton("cmdAdvancedDomain")->click();
+    ASSERT_FALSE(advanced->isHidden());
     EXPECT_TRUE(box->isChecked());
 
     // In both account kinds' frames the box shows whole, inside the frame, clear of the rest.
@@ -37,15 +37,16 @@ TEST_F(AutostartBoxTest, ClicksWriteAndRemoveTheEntryAndAFailureIsToldAndUndone)
         m.ShowFrame(QLatin1String(mode));
         EXPECT_TRUE(box->isVisible());
         EXPECT_GE(box->width(), box->sizeHint().width());
-        EXPECT_TRUE(QRect(QPoint(), m.frameAdvanced_->size()).contains(box->geometry()));
-        for (QWidget* other : m.frameAdvanced_->findChildren<QWidget*>()) {
-            if (other != box && other->isVisible() && other->parentWidget() == m.frameAdvanced_) {
+        EXPECT_TRUE(QRect(QPoint(), advanced->size()).contains(box->geometry()));
+        for (QWidget* other : advanced->findChildren<QWidget*>()) {
+            if (other != box && other->isVisible() && other->parentWidget() == advanced) {
                 EXPECT_FALSE(other->geometry().intersects(box->geometry()))
                     << other->objectName().toStdString();
             }
         }
     }
-    EXPECT_GE(m.chkSSL_->width(), m.chkSSL_->sizeHint().width());
+    QCheckBox* ssl = mainControl<QCheckBox>("chkSSL");
+    EXPECT_GE(ssl->width(), ssl->sizeHint().width());
 
     QTest::mouseClick(box, Qt::LeftButton);
     EXPECT_FALSE(box->isChecked());
@@ -65,7 +66,7 @@ TEST_F(AutostartBoxTest, ClicksWriteAndRemoveTheEntryAndAFailureIsToldAndUndone)
     QFile blocker(AutostartFolder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    m.cmdAdvancedDomain_->click();
+    mainButton("cmdAdvancedDomain")->click();
     ASSERT_FALSE(box->isChecked());
     QTest::mouseClick(box, Qt::LeftButton);
     EXPECT_FALSE(box->isChecked());

@@ -74,7 +74,7 @@ TEST(RecordValidation, ChecksInOrderWithTheirMessagesAndRewrites) {
 
 class EditorTest : public MainFixture {
   protected:
-    QTreeWidget& grid() { return *main().lvDomainUser_; }
+    QTreeWidget& grid() { return *mainControl<QTreeWidget>("lvDomainUser"); }
 
     void select(const QString& domain, const QString& type, const QString& name) {
         for (int i = 0; i < grid().topLevelItemCount(); ++i) {
@@ -108,25 +108,35 @@ class EditorTest : public MainFixture {
         messages_.clear();
     }
 
-    bool editorShowing() { return !main().frameOtherDomain_->isHidden(); }
-    QString boxText() { return main().txtServerIP_->text(); }
+    bool editorShowing() { return !mainControl<QFrame>("frameOtherDomain")->isHidden(); }
+    QString boxText() { return serverIP()->text(); }
+
+    // The editor's boxes.
+    QComboBox* domainBox() { return mainControl<QComboBox>("cboDomain"); }
+    QComboBox* typeBox() { return mainControl<QComboBox>("cboRecordType"); }
+    QLineEdit* nameBox() { return mainControl<QLineEdit>("txtCName"); }
+    QLineEdit* serverIP() { return mainControl<QLineEdit>("txtServerIP"); }
+    QLineEdit* portBox() { return mainControl<QLineEdit>("txtPort"); }
+    QCheckBox* autoIPBox() { return mainControl<QCheckBox>("chkDomainAutoIP"); }
+    // The public address the top strip shows.
+    QString shownAddress() { return mainControl<QLabel>("lblIPAddress")->text(); }
 };
 
 TEST_F(EditorTest, AddValidatesSendsTheNewRecordAndMarksIt) {
     startDemo();
     main().cmdAddGrid_Click();
     ASSERT_TRUE(editorShowing());
-    EXPECT_EQ(main().cboDomain_->count(), 2);
-    EXPECT_EQ(main().cboDomain_->currentText(), QString());
-    EXPECT_EQ(main().cboRecordType_->itemText(main().cboRecordType_->count() - 1),
+    EXPECT_EQ(domainBox()->count(), 2);
+    EXPECT_EQ(domainBox()->currentText(), QString());
+    EXPECT_EQ(typeBox()->itemText(typeBox()->count() - 1),
               QStringLiteral("Port Relay"));  // user level 5
 
     // A bad input shows its message and sends nothing; the editor stays open.
-    main().cboDomain_->setCurrentText(QStringLiteral("demo-lab.example"));
-    main().cboRecordType_->setCurrentText(QStringLiteral("A"));
-    main().txtCName_->setText(QStringLiteral("new"));
-    main().txtServerIP_->setText(QStringLiteral("10.0.0.300"));
-    QTest::keyClick(main().txtServerIP_, Qt::Key_Return);  // Enter runs Update/Add
+    domainBox()->setCurrentText(QStringLiteral("demo-lab.example"));
+    typeBox()->setCurrentText(QStringLiteral("A"));
+    nameBox()->setText(QStringLiteral("new"));
+    serverIP()->setText(QStringLiteral("10.0.0.300"));
+    QTest::keyClick(serverIP(), Qt::Key_Return);  // Enter runs Update/Add
     ASSERT_EQ(messages_.shown().size(), 1u);
     EXPECT_EQ(messages_.shown()[0].text, QStringLiteral("Invalid IP address"));
     EXPECT_EQ(messages_.shown()[0].title, QStringLiteral("Corvane"));
@@ -134,9 +144,9 @@ TEST_F(EditorTest, AddValidatesSendsTheNewRecordAndMarksIt) {
     EXPECT_TRUE(editorShowing());
 
     // Ticking AutoIP puts the public address into the box.
-    main().chkDomainAutoIP_->click();
-    EXPECT_EQ(boxText(), main().lblIPAddress_->text());
-    main().txtServerIP_->setText(QStringLiteral("10.0.0.5"));
+    autoIPBox()->click();
+    EXPECT_EQ(boxText(), shownAddress());
+    serverIP()->setText(QStringLiteral("10.0.0.5"));
     main().cmdServerIP_Click();
     EXPECT_EQ(sent(), QStringList({"RECORDADD A new 10.0.0.5"}));
     EXPECT_FALSE(editorShowing());
@@ -172,23 +182,23 @@ TEST_F(EditorTest, EditSendsOnlyRealChangesAndCancelSendsNothing) {
     select("demo-lab.example", "A", "bench");
     main().cmdEditGrid_Click();
     ASSERT_TRUE(editorShowing());
-    EXPECT_EQ(main().cboDomain_->currentText(), QStringLiteral("demo-lab.example"));
+    EXPECT_EQ(domainBox()->currentText(), QStringLiteral("demo-lab.example"));
     EXPECT_EQ(boxText(), QStringLiteral("192.0.2.11"));
-    EXPECT_TRUE(main().chkDomainAutoIP_->isChecked());
+    EXPECT_TRUE(autoIPBox()->isChecked());
     main().cmdServerIP_Click();
     EXPECT_FALSE(editorShowing());
     EXPECT_TRUE(sent().isEmpty());
 
     // Cancel after typing sends nothing either.
     main().cmdEditGrid_Click();
-    main().txtServerIP_->setText(QStringLiteral("10.9.9.9"));
+    serverIP()->setText(QStringLiteral("10.9.9.9"));
     main().cmdCancel_Click();
     EXPECT_FALSE(editorShowing());
     EXPECT_TRUE(sent().isEmpty());
 
     // Only the AutoIP box changed: delete and re-add, and the mark goes with the box.
     main().cmdEditGrid_Click();
-    main().chkDomainAutoIP_->setChecked(false);
+    autoIPBox()->setChecked(false);
     main().cmdServerIP_Click();
     EXPECT_EQ(sent(),
               QStringList({"RECORDDELETE A bench 192.0.2.11", "RECORDADD A bench 192.0.2.11"}));
@@ -198,7 +208,7 @@ TEST_F(EditorTest, EditSendsOnlyRealChangesAndCancelSendsNothing) {
     sim_->clearLog();
     select("demo-lab.example", "A", "bench");
     main().cmdEditGrid_Click();
-    main().txtCName_->setText(QStringLiteral("rOOt"));
+    nameBox()->setText(QStringLiteral("rOOt"));
     main().cmdServerIP_Click();
     EXPECT_EQ(sent(), QStringList({"RECORDDELETE A bench 192.0.2.11", "RECORDADD A @ 192.0.2.11"}));
     EXPECT_TRUE(serviceRecords("demo", "demo").contains("demo-lab.example;;A;;@;;192.0.2.11"));
@@ -209,22 +219,22 @@ TEST_F(EditorTest, PortRelayOpensWithoutItsPortAndMergesItWhenSent) {
     select("demo-lab.example", "PORT RELAY", "cam");
     main().EditGrid();
     EXPECT_EQ(boxText(), QStringLiteral("http://192.0.2.11/cam"));
-    EXPECT_EQ(main().txtPort_->text(), QStringLiteral("8080"));
-    EXPECT_FALSE(main().txtPort_->isHidden());
+    EXPECT_EQ(portBox()->text(), QStringLiteral("8080"));
+    EXPECT_FALSE(portBox()->isHidden());
     main().cmdServerIP_Click();
     EXPECT_TRUE(sent().isEmpty());
 
     // AutoIP on a relay keeps the path and drops a typed port from the box.
     main().EditGrid();
-    main().txtServerIP_->setText(QStringLiteral("http://192.0.2.11:81/cam"));
-    main().chkDomainAutoIP_->click();
-    EXPECT_EQ(boxText(), QStringLiteral("http://") + main().lblIPAddress_->text() + "/cam");
-    EXPECT_EQ(main().txtPort_->text(), QStringLiteral("8080"));
+    serverIP()->setText(QStringLiteral("http://192.0.2.11:81/cam"));
+    autoIPBox()->click();
+    EXPECT_EQ(boxText(), QStringLiteral("http://") + shownAddress() + "/cam");
+    EXPECT_EQ(portBox()->text(), QStringLiteral("8080"));
 
     // A new port: the delete names the record as the service holds it, the add the merged URL.
-    main().chkDomainAutoIP_->setChecked(false);
-    main().txtServerIP_->setText(QStringLiteral("http:\\\\192.0.2.11\\cam"));
-    main().txtPort_->setText(QStringLiteral("81"));
+    autoIPBox()->setChecked(false);
+    serverIP()->setText(QStringLiteral("http:\\\\192.0.2.11\\cam"));
+    portBox()->setText(QStringLiteral("81"));
     main().cmdServerIP_Click();
     EXPECT_EQ(sent(), QStringList({"RECORDDELETE PORT RELAY cam HTTP://192.0.2.11:8080/cam",
                                    "RECORDADD PORT RELAY cam http://192.0.2.11:81/cam"}));
@@ -233,12 +243,12 @@ TEST_F(EditorTest, PortRelayOpensWithoutItsPortAndMergesItWhenSent) {
 
     // Choosing the type puts the scheme into the box and shows the port; another type hides it.
     main().cmdAddGrid_Click();
-    EXPECT_TRUE(main().txtPort_->isHidden());
-    main().cboRecordType_->setCurrentText(QStringLiteral("Port Relay"));
+    EXPECT_TRUE(portBox()->isHidden());
+    typeBox()->setCurrentText(QStringLiteral("Port Relay"));
     EXPECT_EQ(boxText(), QStringLiteral("http://"));
-    EXPECT_FALSE(main().txtPort_->isHidden());
-    main().cboRecordType_->setCurrentText(QStringLiteral("CNAME"));
-    EXPECT_TRUE(main().txtPort_->isHidden());
+    EXPECT_FALSE(portBox()->isHidden());
+    typeBox()->setCurrentText(QStringLiteral("CNAME"));
+    EXPECT_TRUE(portBox()->isHidden());
 }
 
 // The window hidden in the tray with the editor open: the check re-points the opened relay, yet
@@ -249,7 +259,7 @@ TEST_F(EditorTest, ARePointWhileTheEditorIsHiddenLeavesItsInputAndItsRecordToIt)
     startDemo();
     select("demo-lab.example", "PORT RELAY", "cam");
     main().EditGrid();
-    main().txtPort_->setText(QStringLiteral("81"));
+    portBox()->setText(QStringLiteral("81"));
     main().hide();
     sim_->setAddress("demo", "198.51.100.7");
     tick(6);
@@ -273,7 +283,7 @@ TEST_F(EditorTest, TheOpenedRecordIsPendingFromItsDeleteToTheAddsAnswer) {
     startDemo();
     select("demo-home.example", "A", "www");
     main().EditGrid();
-    main().txtServerIP_->setText(QStringLiteral("198.51.100.50"));
+    serverIP()->setText(QStringLiteral("198.51.100.50"));
     QString pendingDuringTheAdd;
     HookTransfer transfer;
     transfer.before = [&](const QString& url) {
@@ -301,7 +311,7 @@ TEST_F(EditorTest, AFailedAddPutsTheOldRecordBack) {
     };
     select("demo-home.example", "A", "www");
     main().EditGrid();
-    main().txtServerIP_->setText(QStringLiteral("10.1.1.1"));
+    serverIP()->setText(QStringLiteral("10.1.1.1"));
     main().cmdServerIP_Click();
     ASSERT_GE(sent().size(), 3);
     EXPECT_EQ(sent().first(), QStringLiteral("RECORDDELETE A www 192.0.2.10"));
@@ -318,7 +328,7 @@ TEST_F(EditorTest, AFailedAddPutsTheOldRecordBack) {
     sim_->clearLog();
     select("demo-home.example", "A", "www");
     main().EditGrid();
-    main().txtServerIP_->setText(QStringLiteral("10.1.1.1"));
+    serverIP()->setText(QStringLiteral("10.1.1.1"));
     main().cmdServerIP_Click();
     EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;www;;"));
     ASSERT_EQ(main().pendingReAdds().records().size(), 1u);

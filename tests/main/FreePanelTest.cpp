@@ -40,15 +40,18 @@ class FreePanelTest : public MainFixture {
         }
         return checked;
     }
-    void updateAdd() { main().cmdCorvaneSetIP_->click(); }
-    QString count() { return main().lblTimesIPChanged_->text(); }
+    void updateAdd() { mainButton("cmdCorvaneSetIP")->click(); }
+    QString count() { return mainControl<QLabel>("lblTimesIPChanged")->text(); }
+    QLineEdit* addressBox() { return mainControl<QLineEdit>("txtCorvaneIP"); }
+    QCheckBox* box(const char* name) { return mainControl<QCheckBox>(name); }
+    void openAdvanced() { mainButton("cmdAdvancedFree")->click(); }
 };
 
 TEST_F(FreePanelTest, LoginPointsTheHostSilentlyAndRestoresTheBoxesWithoutRequests) {
     // No saved settings: nothing ticked, the login's address, the parking record replaced.
     ASSERT_TRUE(startFree());
     EXPECT_TRUE(boxesChecked().isEmpty());
-    EXPECT_EQ(main().txtCorvaneIP_->text(), kLoginAddress);
+    EXPECT_EQ(addressBox()->text(), kLoginAddress);
     EXPECT_TRUE(messages_.shown().empty());
     EXPECT_EQ(ticklerRequests().size(), 2);
     EXPECT_TRUE(
@@ -73,9 +76,9 @@ TEST_F(FreePanelTest, UpdateAddRefusesAMissingOrInvalidAddressBeforeSending) {
     ASSERT_TRUE(startFree());
     sim_->clearLog();
     for (const char* typed : {"", "   ", "300.1.1.1"}) {
-        main().txtCorvaneIP_->setText(QLatin1String(typed));
+        addressBox()->setText(QLatin1String(typed));
         // Enter in the address box runs Update/Add as the button does.
-        QTest::keyClick(main().txtCorvaneIP_, Qt::Key_Return);
+        QTest::keyClick(addressBox(), Qt::Key_Return);
     }
     EXPECT_EQ(messages_.texts(), (QStringList{QStringLiteral("IP Address must be filled in"),
                                               QStringLiteral("IP Address must be filled in"),
@@ -87,7 +90,7 @@ TEST_F(FreePanelTest, UpdateAddRefusesAMissingOrInvalidAddressBeforeSending) {
 
 TEST_F(FreePanelTest, UpdateAddCountsANewAddressOrAnAutoIPChangeOnce) {
     ASSERT_TRUE(startFree());
-    ASSERT_EQ(main().lblIPAddress_->text(), kLoginAddress);
+    ASSERT_EQ(mainControl<QLabel>("lblIPAddress")->text(), kLoginAddress);
 
     // The first Update/Add after the login counts even at the address already shown.
     updateAdd();
@@ -98,45 +101,45 @@ TEST_F(FreePanelTest, UpdateAddCountsANewAddressOrAnAutoIPChangeOnce) {
         QStringLiteral("Transaction Complete:\nIP Set for Name:free IPAddress:") + kLoginAddress);
 
     // Ticking AutoIP takes the shown address and counts at the next Update/Add.
-    main().txtCorvaneIP_->setText(QStringLiteral("192.0.2.99"));
-    main().chkAutoIP_->click();
-    EXPECT_EQ(main().txtCorvaneIP_->text(), kLoginAddress);
+    addressBox()->setText(QStringLiteral("192.0.2.99"));
+    box("chkAutoIP")->click();
+    EXPECT_EQ(addressBox()->text(), kLoginAddress);
     updateAdd();
     EXPECT_EQ(count(), QStringLiteral("2"));
 
     // A new address counts once and becomes the shown one; one add re-points the host.
-    main().txtCorvaneIP_->setText(QStringLiteral("198.51.100.77"));
+    addressBox()->setText(QStringLiteral("198.51.100.77"));
     sim_->clearLog();
     updateAdd();
     updateAdd();
     EXPECT_EQ(count(), QStringLiteral("3"));
-    EXPECT_EQ(main().lblIPAddress_->text(), QStringLiteral("198.51.100.77"));
+    EXPECT_EQ(mainControl<QLabel>("lblIPAddress")->text(), QStringLiteral("198.51.100.77"));
     EXPECT_FALSE(ticklerRequests().join(u' ').contains(QLatin1String("RECORDDELETE")));
     EXPECT_EQ(records(), kHostRecord + QStringLiteral("198.51.100.77"));
 }
 
 TEST_F(FreePanelTest, AliasBoxesAddAndRemoveAliasesAndARefusalLeavesTheBoxCleared) {
     ASSERT_TRUE(startFree());
-    main().cmdAdvancedFree_->click();
+    openAdvanced();
     const QString alias = QStringLiteral("free.corvane.example;;CNAME;;WWW.free;;") + kHost;
     const QString www = QStringLiteral("WWW.") + kHost;
 
-    main().chkWWW_->click();
+    box("chkWWW")->click();
     EXPECT_TRUE(records().contains(alias)) << records().toStdString();
-    main().chkWWW_->click();
+    box("chkWWW")->click();
     EXPECT_FALSE(records().contains(QLatin1String("WWW.free")));
 
     // Refused: the message, the box cleared again, and no request for the revert.
     sim_->clearLog();
     sim_->injectErrorStatus(1, 500, QStringLiteral("Refused."));
-    main().chkWWW_->click();
-    EXPECT_FALSE(main().chkWWW_->isChecked());
+    box("chkWWW")->click();
+    EXPECT_FALSE(box("chkWWW")->isChecked());
     EXPECT_EQ(ticklerRequests().size(), 1);
     // A refused removal leaves the box cleared as well.
-    main().chkWWW_->click();
+    box("chkWWW")->click();
     sim_->injectErrorStatus(1, 500, QStringLiteral("Refused."));
-    main().chkWWW_->click();
-    EXPECT_FALSE(main().chkWWW_->isChecked());
+    box("chkWWW")->click();
+    EXPECT_FALSE(box("chkWWW")->isChecked());
     EXPECT_EQ(messages_.texts(), (QStringList{
                                      QStringLiteral("Transaction Complete:\n") + www + " Set",
                                      QStringLiteral("Transaction Complete:\n") + www + " Removed",
@@ -152,10 +155,10 @@ TEST_F(FreePanelTest, AliasBoxesAddAndRemoveAliasesAndARefusalLeavesTheBoxCleare
 
 TEST_F(FreePanelTest, MXBoxSetsAndRemovesTheRecordWithItsOwnConfirmations) {
     ASSERT_TRUE(startFree());
-    main().cmdAdvancedFree_->click();
-    main().chkMX_->click();
+    openAdvanced();
+    box("chkMX")->click();
     EXPECT_TRUE(records().contains(QStringLiteral(";;MX 1;;free;;") + kHost));
-    main().chkMX_->click();
+    box("chkMX")->click();
     EXPECT_FALSE(records().contains(QLatin1String(";;MX 1;;")));
     EXPECT_EQ(messages_.texts(),
               (QStringList{QStringLiteral("Transaction Complete:MX Record Set"),
@@ -166,8 +169,8 @@ TEST_F(FreePanelTest, MXBoxSetsAndRemovesTheRecordWithItsOwnConfirmations) {
     messages_.clear();
     sim_->clearLog();
     sim_->injectErrorStatus(1, 500, QStringLiteral("Refused."));
-    main().chkMX_->click();
-    EXPECT_FALSE(main().chkMX_->isChecked());
+    box("chkMX")->click();
+    EXPECT_FALSE(box("chkMX")->isChecked());
     EXPECT_TRUE(messages_.shown().empty());
     EXPECT_EQ(ticklerRequests().size(), 1);
 }
@@ -176,40 +179,41 @@ TEST_F(FreePanelTest, SSLBoxSwitchesTheServiceAddressAndEnterClosesTheFrame) {
     startSim(true);
     storeDword(QStringLiteral("bSSL"), 1);
     ASSERT_TRUE(startFree());
-    frmMain& m = main();
-    ASSERT_TRUE(m.chkSSL_->isChecked());
-    EXPECT_FALSE(m.cboPorts_->isEnabled());
+    QCheckBox* ssl = box("chkSSL");
+    QComboBox* ports = mainControl<QComboBox>("cboPorts");
+    ASSERT_TRUE(ssl->isChecked());
+    EXPECT_FALSE(ports->isEnabled());
     EXPECT_EQ(sServiceURL, SecureServiceURL());
 
     // An update host without a port of its own, so that the chosen port shows in the address
     // (nothing is sent from here on).
     endpoints().updateHost = QStringLiteral("127.0.0.1");
-    m.cmdAdvancedFree_->click();
+    openAdvanced();
     // Started with SSL, the port list had no selection: the plain address takes port 80.
-    m.chkSSL_->click();
-    EXPECT_TRUE(m.cboPorts_->isEnabled());
+    ssl->click();
+    EXPECT_TRUE(ports->isEnabled());
     EXPECT_EQ(sServiceURL, QStringLiteral("http://127.0.0.1:80/dnslogin3.asp"));
-    m.chkSSL_->click();
-    m.cboPorts_->setCurrentIndex(m.cboPorts_->findText(QStringLiteral("1400")));
+    ssl->click();
+    ports->setCurrentIndex(ports->findText(QStringLiteral("1400")));
     EXPECT_EQ(sServiceURL, SecureServiceURL());
-    m.chkSSL_->click();
+    ssl->click();
     EXPECT_EQ(sServiceURL, QStringLiteral("http://127.0.0.1:1400/dnslogin3.asp"));
 
     // Enter in the port list is "Done": back to the panel.
-    QTest::keyClick(m.cboPorts_, Qt::Key_Return);
-    EXPECT_TRUE(m.frameAdvanced_->isHidden());
-    EXPECT_FALSE(m.frameCorvaneDomain_->isHidden());
+    QTest::keyClick(ports, Qt::Key_Return);
+    EXPECT_TRUE(mainControl<QFrame>("frameAdvanced")->isHidden());
+    EXPECT_FALSE(mainControl<QFrame>("frameCorvaneDomain")->isHidden());
 }
 
 // The result message's loop lets the update timer tick while the account holds the host name
 // as its address: no check may run then, or it would re-point the host at nothing.
 TEST_F(FreePanelTest, NoCheckRunsWhileAnAliasResultIsShown) {
     ASSERT_TRUE(startFree());
-    main().chkAutoIP_->setChecked(true);
-    main().cmdAdvancedFree_->click();
+    box("chkAutoIP")->setChecked(true);
+    openAdvanced();
     sim_->clearLog();
     messages_.onShow = [this](const MsgBoxRequest&) { tick(12); };
-    main().chkWWW_->click();
+    box("chkWWW")->click();
     messages_.onShow = {};
     EXPECT_EQ(ticklerRequests().size(), 1);
     EXPECT_TRUE(ipRequests().isEmpty());

@@ -68,7 +68,7 @@ TEST(GridRows, KeysNamesPendingRowsSelectionAndABrokenEntry) {
 
 class GridTest : public MainFixture {
   protected:
-    QTreeWidget& grid() { return *main().lvDomainUser_; }
+    QTreeWidget& grid() { return *mainControl<QTreeWidget>("lvDomainUser"); }
 
     QTreeWidgetItem* row(const QString& domain, const QString& type, const QString& name) {
         for (int i = 0; i < grid().topLevelItemCount(); ++i) {
@@ -94,7 +94,7 @@ class GridTest : public MainFixture {
         return cells;
     }
 
-    QString transactions() { return main().lblTimesIPChanged_->text(); }
+    QString transactions() { return mainControl<QLabel>("lblTimesIPChanged")->text(); }
 };
 
 TEST_F(GridTest, RebuildShowsTheRecordsAndCountsOnlyRealChanges) {
@@ -109,7 +109,7 @@ TEST_F(GridTest, RebuildShowsTheRecordsAndCountsOnlyRealChanges) {
     EXPECT_EQ(row("demo-lab.example", "A", "bench")->text(4), QStringLiteral("Yes"));
     EXPECT_EQ(www->text(4), QStringLiteral("No"));
     // The first rebuild after the window's creation is no transaction.
-    EXPECT_EQ(main().Label20_->text(), QStringLiteral("*Last IP Check:"));
+    EXPECT_EQ(mainControl<QLabel>("Label20")->text(), QStringLiteral("*Last IP Check:"));
     EXPECT_EQ(transactions(), QStringLiteral("0"));
     click(www);
 
@@ -118,7 +118,7 @@ TEST_F(GridTest, RebuildShowsTheRecordsAndCountsOnlyRealChanges) {
     objUser().sDomainUserRecords = objUser().sDomainUserRecords.toUpper();
     sAutoIPs = sAutoIPs.toLower();
     main().FillDomainUserGrid();
-    EXPECT_EQ(main().Label20_->text(), QStringLiteral("Last IP Check:"));
+    EXPECT_EQ(mainControl<QLabel>("Label20")->text(), QStringLiteral("Last IP Check:"));
     EXPECT_EQ(row("demo-home.example", "A", "www"), www);
     EXPECT_TRUE(www->isSelected());
     EXPECT_EQ(transactions(), QStringLiteral("0"));
@@ -126,7 +126,7 @@ TEST_F(GridTest, RebuildShowsTheRecordsAndCountsOnlyRealChanges) {
     // A change of the AutoIP list alone rebuilds and counts.
     sAutoIPs += QStringLiteral("DEMO-HOME.EXAMPLE;;A;;WWW;;192.0.2.10~~");
     main().FillDomainUserGrid();
-    EXPECT_EQ(main().Label20_->text(), QStringLiteral("*Last IP Check:"));
+    EXPECT_EQ(mainControl<QLabel>("Label20")->text(), QStringLiteral("*Last IP Check:"));
     EXPECT_EQ(transactions(), QStringLiteral("1"));
     www = row("DEMO-HOME.EXAMPLE", "A", "WWW");
     ASSERT_NE(www, nullptr);

@@ -38,53 +38,62 @@ QStringList accessibleLabels(QWidget* control) {
 
 TEST_F(KeyboardAccessTest, EveryButtonImageAndBoxTellsAssistiveTechnologyWhatItIs) {
     ASSERT_TRUE(startAs(QStringLiteral("demo")));
-    frmMain& m = main();
-    for (PictureButton* b :
-         {m.cmdAddGrid_, m.cmdDeleteGrid_, m.cmdEditGrid_, m.cmdAdvancedDomain_, m.cmdCorvaneSetIP_,
-          m.cmdAdvancedFree_, m.cmdServerIP_, m.cmdCancel_, m.cmdOKAdvanced_}) {
-        SCOPED_TRACE(b->picture()->objectName().toStdString());
+    for (const char* name :
+         {"cmdAddGrid", "cmdDeleteGrid", "cmdEditGrid", "cmdAdvancedDomain", "cmdCorvaneSetIP",
+          "cmdAdvancedFree", "cmdServerIP", "cmdCancel", "cmdOKAdvanced"}) {
+        SCOPED_TRACE(name);
+        PictureButton* b = mainButton(name);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(b->picture());
         EXPECT_EQ(iface->role(), QAccessible::Button);
         EXPECT_EQ(iface->text(QAccessible::Name), b->caption());
     }
-    for (QLabel* help :
-         {m.imgHelpGrid_, m.imgHelpFree_, m.imgHelpDomainEditor_, m.imgHelpDomainAdvanced_}) {
+    for (QLabel* help : {mainControl<QLabel>("imgHelpGrid"), mainControl<QLabel>("imgHelpFree"),
+                         mainControlIn<QLabel>("frameOtherDomain", "imgHelpDomain"),
+                         mainControlIn<QLabel>("frameAdvanced", "imgHelpDomain")}) {
         EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->text(QAccessible::Name),
                   QStringLiteral("Click here for help page."));
     }
-    EXPECT_FALSE(accessibleLabels(m.lvDomainUser_).first().isEmpty());
-    EXPECT_TRUE(accessibleLabels(m.cboDomain_).contains(QStringLiteral("Domain:")));
-    EXPECT_TRUE(accessibleLabels(m.cboRecordType_).contains(QStringLiteral("Record Type:")));
-    EXPECT_TRUE(accessibleLabels(m.txtCName_).contains(QStringLiteral("Name:")));
-    EXPECT_TRUE(accessibleLabels(m.txtServerIP_).contains(QStringLiteral("Pointing To:")));
-    EXPECT_TRUE(
-        accessibleLabels(m.cboRefreshRate_).contains(QStringLiteral("Refresh Rate (seconds):")));
+    EXPECT_FALSE(accessibleLabels(mainControl<QTreeWidget>("lvDomainUser")).first().isEmpty());
+    const struct {
+        const char* box;
+        const char* caption;
+    } captioned[] = {
+        {"cboDomain", "Domain:"},
+        {"cboRecordType", "Record Type:"},
+        {"txtCName", "Name:"},
+        {"txtServerIP", "Pointing To:"},
+        {"cboRefreshRate", "Refresh Rate (seconds):"},
+    };
+    for (const auto& c : captioned) {
+        EXPECT_TRUE(
+            accessibleLabels(mainControl<QWidget>(c.box)).contains(QLatin1String(c.caption)))
+            << c.box;
+    }
 }
 
 TEST_F(KeyboardAccessTest, ARecordIsAddedAndTheEditorLeftWithTheKeyboardAlone) {
     startActive();
-    frmMain& m = main();
-    m.lvDomainUser_->setFocus();
+    mainControl<QTreeWidget>("lvDomainUser")->setFocus();
     press(focused(), Qt::Key_Tab);
-    ASSERT_EQ(focused(), m.cmdAddGrid_->picture());
+    ASSERT_EQ(focused(), mainButton("cmdAddGrid")->picture());
     press(focused(), Qt::Key_Space);
-    ASSERT_FALSE(m.frameOtherDomain_->isHidden()) << "Space on Add did not open the editor";
-    EXPECT_EQ(focused(), m.cboDomain_);
+    ASSERT_FALSE(mainControl<QFrame>("frameOtherDomain")->isHidden())
+        << "Space on Add did not open the editor";
+    EXPECT_EQ(focused(), mainControl<QComboBox>("cboDomain"));
 
-    const QList<QWidget*> order = {m.cboRecordType_,
-                                   m.txtCName_,
-                                   m.txtServerIP_,
-                                   m.chkDomainAutoIP_,
-                                   m.cmdServerIP_->picture(),
-                                   m.cmdCancel_->picture()};
+    const QList<QWidget*> order = {
+        mainControl<QComboBox>("cboRecordType"), mainControl<QLineEdit>("txtCName"),
+        mainControl<QLineEdit>("txtServerIP"),   mainControl<QCheckBox>("chkDomainAutoIP"),
+        mainButton("cmdServerIP")->picture(),    mainButton("cmdCancel")->picture()};
     for (QWidget* next : order) {
         press(focused(), Qt::Key_Tab);
         ASSERT_EQ(focused(), next) << next->objectName().toStdString();
     }
     press(focused(), Qt::Key_Return);
-    ASSERT_FALSE(m.frameGrid_->isHidden()) << "Enter on Cancel did not go back to the grid";
+    ASSERT_FALSE(mainControl<QFrame>("frameGrid")->isHidden())
+        << "Enter on Cancel did not go back to the grid";
     // The focus came back with the grid instead of staying on the hidden Cancel.
-    EXPECT_EQ(focused(), m.lvDomainUser_);
+    EXPECT_EQ(focused(), mainControl<QTreeWidget>("lvDomainUser"));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class LayoutTest : public MainFixture {
   protected:
     void startGrid() {
         ASSERT_TRUE(startAs(QStringLiteral("demo")));
-        ASSERT_FALSE(main().frameGrid_->isHidden());
+        ASSERT_FALSE(mainControl<QFrame>("frameGrid")->isHidden());
         settle();
     }
     // Lets the platform deliver what it queued (geometry and state changes).
@@ -54,8 +54,9 @@ class LayoutTest : public MainFixture {
     QSize windowSize() { return QSize(main().twipsWidth(), main().twipsHeight()); }
     QList<QFrame*> shownFrames() {
         QList<QFrame*> shown;
-        for (QFrame* f : {main().frameGrid_, main().frameCorvaneDomain_, main().frameOtherDomain_,
-                          main().frameAdvanced_}) {
+        for (QFrame* f :
+             {mainControl<QFrame>("frameGrid"), mainControl<QFrame>("frameCorvaneDomain"),
+              mainControl<QFrame>("frameOtherDomain"), mainControl<QFrame>("frameAdvanced")}) {
             if (!f->isHidden()) {
                 shown.append(f);
             }
@@ -75,10 +76,10 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         int frameHeight;
     };
     const Case cases[] = {
-        {"Domain", m.frameOtherDomain_, 2055},
-        {"Corvane", m.frameCorvaneDomain_, 1335},
-        {"AdvancedFree", m.frameAdvanced_, 2850},
-        {"AdvancedDomain", m.frameAdvanced_, 1360},
+        {"Domain", mainControl<QFrame>("frameOtherDomain"), 2055},
+        {"Corvane", mainControl<QFrame>("frameCorvaneDomain"), 1335},
+        {"AdvancedFree", mainControl<QFrame>("frameAdvanced"), 2850},
+        {"AdvancedDomain", mainControl<QFrame>("frameAdvanced"), 1360},
     };
     // The window's outer size holds the frame with 850 twips below and 360 beside it.
     for (const Case& c : cases) {
@@ -92,8 +93,8 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         EXPECT_EQ(frame.height(), onGrid(c.frameHeight));
         EXPECT_EQ(windowSize(),
                   QSize(onGrid(8535 + 360), onGrid(frame.height() + frame.top() + 850)));
-        EXPECT_EQ(twipsOf(m.frmTop_).width(), 8535);
-        EXPECT_EQ(twipsOf(m.frmIPStatus_).left(), 8535 - 4095);
+        EXPECT_EQ(twipsOf(mainControl<QFrame>("frmTop")).width(), 8535);
+        EXPECT_EQ(twipsOf(mainControl<QFrame>("frmIPStatus")).left(), 8535 - 4095);
         // The maximize box is no way out of a held size.
         m.setWindowStateNumber(2);
         settle();
@@ -103,11 +104,14 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
     // Done sits 450 above the free frame's bottom, level with the refresh rate in the domain
     // account's short frame, whose alias boxes (Top 1440 and below) are then out of view.
     m.ShowFrame(QStringLiteral("AdvancedFree"));
-    EXPECT_EQ(twipsOf(m.cmdOKAdvanced_->picture()).top(), 2850 - 450);
+    const PictureButton* done = mainButton("cmdOKAdvanced");
+    EXPECT_EQ(twipsOf(done->picture()).top(), 2850 - 450);
     m.ShowFrame(QStringLiteral("AdvancedDomain"));
-    EXPECT_EQ(twipsOf(m.cmdOKAdvanced_->picture()).top(), twipsOf(m.cboRefreshRate_).top());
-    EXPECT_EQ(twipsOf(m.cmdOKAdvanced_->label()), twipsOf(m.cmdOKAdvanced_->picture()));
-    EXPECT_GE(twipsOf(m.chkMX_).top(), twipsOf(m.frameAdvanced_).height());
+    EXPECT_EQ(twipsOf(done->picture()).top(),
+              twipsOf(mainControl<QComboBox>("cboRefreshRate")).top());
+    EXPECT_EQ(twipsOf(done->label()), twipsOf(done->picture()));
+    EXPECT_GE(twipsOf(mainControl<QCheckBox>("chkMX")).top(),
+              twipsOf(mainControl<QFrame>("frameAdvanced")).height());
 
     m.ShowFrame(QStringLiteral("NoSuchMode"));
     EXPECT_TRUE(shownFrames().isEmpty());
@@ -115,11 +119,11 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
 
     m.ShowFrame(QStringLiteral("Grid"));
     settle();
-    EXPECT_EQ(shownFrames(), QList<QFrame*>{m.frameGrid_});
+    EXPECT_EQ(shownFrames(), QList<QFrame*>{mainControl<QFrame>("frameGrid")});
     ASSERT_NE(m.sizer(), nullptr);
     EXPECT_EQ(m.sizer()->count(), 19);
     EXPECT_EQ(windowSize(), QSize(8895, 7065));
-    EXPECT_EQ(twipsOf(m.frameGrid_).top(), onGrid(topY));
+    EXPECT_EQ(twipsOf(mainControl<QFrame>("frameGrid")).top(), onGrid(topY));
 }
 
 TEST_F(LayoutTest, TheWindowManagersFrameLiesInsideTheOuterSizeInEveryMode) {
@@ -135,37 +139,41 @@ TEST_F(LayoutTest, TheWindowManagersFrameLiesInsideTheOuterSizeInEveryMode) {
 
     m.ShowFrame(QStringLiteral("Domain"));
     settle();
-    const QRect editor = twipsOf(m.frameOtherDomain_);
+    const QRect editor = twipsOf(mainControl<QFrame>("frameOtherDomain"));
     EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8535 + 360),
                                    twipsToPixels(editor.top() + editor.height() + 850)));
     m.ShowFrame(QStringLiteral("Grid"));
     settle();
     EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8895), twipsToPixels(7065)));
     // The grid's controls sit where they were designed: the frame took nothing from them.
-    EXPECT_EQ(twipsOf(m.lvDomainUser_).width(), 8295);
-    EXPECT_EQ(twipsOf(m.cmdAddGrid_->picture()).topLeft(), QPoint(240, 3780));
+    EXPECT_EQ(twipsOf(mainControl<QTreeWidget>("lvDomainUser")).width(), 8295);
+    EXPECT_EQ(twipsOf(mainButton("cmdAddGrid")->picture()).topLeft(), QPoint(240, 3780));
 }
 
 TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
     startGrid();
-    frmMain& m = main();
-    QList<QWidget*> right = {m.Label7_,  m.lblIPAddress_,     m.lblStatusH_, m.lblStatus_,
-                             m.Label11_, m.lblUpTime_,        m.Label20_,    m.lblLastIPCheck_,
-                             m.Label22_, m.lblTimesIPChanged_};
+    QList<QWidget*> right = {
+        mainControl<QLabel>("Label7"),     mainControl<QLabel>("lblIPAddress"),
+        mainControl<QLabel>("lblStatusH"), mainControl<QLabel>("lblStatus"),
+        mainControl<QLabel>("Label11"),    mainControl<QLabel>("lblUpTime"),
+        mainControl<QLabel>("Label20"),    mainControl<QLabel>("lblLastIPCheck"),
+        mainControl<QLabel>("Label22"),    mainControl<QLabel>("lblTimesIPChanged")};
     QList<QRect> designed;
     for (QWidget* w : right) {
         designed.append(twipsOf(w));
     }
-    const PictureButton* buttons[] = {m.cmdAddGrid_, m.cmdDeleteGrid_, m.cmdEditGrid_,
-                                      m.cmdAdvancedDomain_};
+    const PictureButton* buttons[] = {mainButton("cmdAddGrid"), mainButton("cmdDeleteGrid"),
+                                      mainButton("cmdEditGrid"), mainButton("cmdAdvancedDomain")};
     const int buttonLefts[] = {240, 1920, 3600, 6000};
+    QTreeWidget* grid = mainControl<QTreeWidget>("lvDomainUser");
 
     resizeWindow(8895 + 1005, 7065 + 495);
     EXPECT_EQ(windowSize(), QSize(8895 + 1005, 7065 + 495));
-    EXPECT_EQ(twipsOf(m.frameGrid_).size(), QSize(8535 + 1005, 4335 + 495 - 15));
-    EXPECT_EQ(twipsOf(m.lvDomainUser_), QRect(120, 240, 8295 + 1005, 3375 + 495 - 15));
-    EXPECT_EQ(twipsOf(m.frmTop_).width(), 8535 + 1005);
-    EXPECT_EQ(twipsOf(m.frmIPStatus_).width(), 4095 + 1005);
+    EXPECT_EQ(twipsOf(mainControl<QFrame>("frameGrid")).size(),
+              QSize(8535 + 1005, 4335 + 495 - 15));
+    EXPECT_EQ(twipsOf(grid), QRect(120, 240, 8295 + 1005, 3375 + 495 - 15));
+    EXPECT_EQ(twipsOf(mainControl<QFrame>("frmTop")).width(), 8535 + 1005);
+    EXPECT_EQ(twipsOf(mainControl<QFrame>("frmIPStatus")).width(), 4095 + 1005);
     for (int i = 0; i < right.size(); ++i) {
         EXPECT_EQ(twipsOf(right[i]), designed[i].translated(1005, 0)) << i;
     }
@@ -175,12 +183,13 @@ TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
         // The caption lies on its picture wherever the sizer put it.
         EXPECT_EQ(buttons[i]->label()->geometry(), buttons[i]->picture()->geometry());
     }
-    EXPECT_EQ(twipsOf(m.imgHelpGrid_).topLeft(), QPoint(7560 + 1005, 3780 + 495));
+    EXPECT_EQ(twipsOf(mainControl<QLabel>("imgHelpGrid")).topLeft(),
+              QPoint(7560 + 1005, 3780 + 495));
 
     resizeWindow(6000, 5010);
     EXPECT_EQ(windowSize(), QSize(8895, 7065));
-    EXPECT_EQ(twipsOf(m.lvDomainUser_), QRect(120, 240, 8295, 3375 - 15));
-    EXPECT_EQ(twipsOf(m.cmdAdvancedDomain_->label()), QRect(6000, 3780, 1335, 375));
+    EXPECT_EQ(twipsOf(grid), QRect(120, 240, 8295, 3375 - 15));
+    EXPECT_EQ(twipsOf(mainButton("cmdAdvancedDomain")->label()), QRect(6000, 3780, 1335, 375));
 }
 
 TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
@@ -189,9 +198,10 @@ TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
     storeUserDword(user_, QStringLiteral("MainHeight"), 9000);
     startGrid();
     frmMain& m = main();
+    QTreeWidget* grid = mainControl<QTreeWidget>("lvDomainUser");
     ASSERT_EQ(windowSize(), QSize(12000, 9000));
-    EXPECT_EQ(twipsOf(m.lvDomainUser_).width(), 8295 + (12000 - 8895));
-    const QRect list = twipsOf(m.lvDomainUser_);
+    EXPECT_EQ(twipsOf(grid).width(), 8295 + (12000 - 8895));
+    const QRect list = twipsOf(grid);
     ASSERT_EQ(list.height(), 3375 + (9000 - 7065) - 15);
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
@@ -202,11 +212,11 @@ TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
         EXPECT_EQ(userValue(user_, QStringLiteral("MainHeight")), QStringLiteral("9000"));
         EXPECT_EQ(storedType(QStringLiteral("SOFTWARE\\Corvane\\demo"), QStringLiteral("MainLeft")),
                   QStringLiteral("REG_DWORD"));
-        m.cmdCancel_->click();
+        mainButton("cmdCancel")->click();
         settle();
         EXPECT_EQ(windowSize(), QSize(12000, 9000));
         // A visit to the editor leaves the grid exactly as it was.
-        EXPECT_EQ(twipsOf(m.lvDomainUser_), list);
+        EXPECT_EQ(twipsOf(grid), list);
     }
 }
 
@@ -246,10 +256,11 @@ TEST_F(LayoutTest, MinimizeKeepsTheWindowReachableAndOnlyTheGridMaximizes) {
 
 TEST_F(LayoutTest, EveryButtonShowsThePressedFaceWhileHeld) {
     startGrid();
-    frmMain& m = main();
-    const PictureButton* all[] = {m.cmdAddGrid_,        m.cmdDeleteGrid_,   m.cmdEditGrid_,
-                                  m.cmdAdvancedDomain_, m.cmdCorvaneSetIP_, m.cmdAdvancedFree_,
-                                  m.cmdServerIP_,       m.cmdCancel_,       m.cmdOKAdvanced_};
+    const PictureButton* all[] = {mainButton("cmdAddGrid"),      mainButton("cmdDeleteGrid"),
+                                  mainButton("cmdEditGrid"),     mainButton("cmdAdvancedDomain"),
+                                  mainButton("cmdCorvaneSetIP"), mainButton("cmdAdvancedFree"),
+                                  mainButton("cmdServerIP"),     mainButton("cmdCancel"),
+                                  mainButton("cmdOKAdvanced")};
     for (const PictureButton* b : all) {
         for (QLabel* target : {b->picture(), b->label()}) {
             SCOPED_TRACE(target->objectName().toStdString());

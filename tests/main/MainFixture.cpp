@@ -8,6 +8,7 @@
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "resources/PictureButton.h"
 #include "support/Wait.h"
 
 namespace quillon::test {
@@ -71,6 +72,10 @@ QString MainFixture::storedType(const QString& key, const QString& name) {
         }
     }
     return QString();
+}
+
+PictureButton* MainFixture::mainButton(const char* name) {
+    return mainControl<ButtonPicture>(name)->owner();
 }
 
 bool MainFixture::startMain(const std::function<void(frmLogin&)>& onLoginWindow) {

@@ -37,12 +37,20 @@ class MainFixture : public LoginFixture {
     bool startAs(const QString& user, const QString& password = QString());
     frmMain& main() { return *main_; }
 
+    // The main window's control of that object name, the design's; the test fails when there is
+    // none, or more than one of that type.
     template <typename T>
     T* mainControl(const char* name) {
-        T* found = main_->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return requireControl<T>(main_.data(), name);
     }
+    // The control of that name inside the named frame: the editor's and the advanced frame's
+    // help pictures are both "imgHelpDomain".
+    template <typename T>
+    T* mainControlIn(const char* frame, const char* name) {
+        return requireControl<T>(mainControl<QFrame>(frame), name);
+    }
+    // A button, by the name of its picture ("cmdAddGrid").
+    PictureButton* mainButton(const char* name);
 
     // The DNSTickler and GetIPAddress requests corvane-sim received, oldest first.
     QStringList ticklerRequests() const;

@@ -60,7 +60,7 @@ class PendingReAddTest : public MainFixture {
     }
 
     QTreeWidgetItem* benchRow() {
-        QTreeWidget* grid = main().lvDomainUser_;
+        QTreeWidget* grid = mainControl<QTreeWidget>("lvDomainUser");
         for (int i = 0; i < grid->topLevelItemCount(); ++i) {
             if (grid->topLevelItem(i)->text(2) == QLatin1String("bench")) {
                 return grid->topLevelItem(i);
@@ -195,7 +195,7 @@ TEST_F(PendingReAddTest, ARefusedRetryLeavesTheConnectionStatusAlone) {
     sim_->clearLog();
     tick(12);
     EXPECT_EQ(ticklerRequests().size(), 2);
-    EXPECT_EQ(main().lblStatus_->text(), QStringLiteral("Connected"));
+    EXPECT_EQ(mainControl<QLabel>("lblStatus")->text(), QStringLiteral("Connected"));
     EXPECT_EQ(main().pendingReAdds().records().size(), 1u);
 }
 
@@ -216,7 +216,7 @@ TEST_F(PendingReAddTest, RecordAlreadyBackNeedsNoRequest) {
 TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
     startWithMarkedBench();
     dropTheAddAfterTheDelete();
-    main().lvDomainUser_->setCurrentItem(benchRow());
+    mainControl<QTreeWidget>("lvDomainUser")->setCurrentItem(benchRow());
     sim_->clearLog();
     // A check while the question is up re-adds nothing: the answer decides about the record.
     messages_.onShow = [&](const MsgBoxRequest&) {
@@ -239,7 +239,7 @@ TEST_F(PendingReAddTest, DeletingAPendingRowStopsItsRetries) {
 // where the question shows it, rather than missing one moved meanwhile.
 TEST_F(PendingReAddTest, TheDeleteQuestionHoldsTheRePointOfItsRecord) {
     startWithMarkedBench();
-    main().lvDomainUser_->setCurrentItem(benchRow());
+    mainControl<QTreeWidget>("lvDomainUser")->setCurrentItem(benchRow());
     messages_.onShow = [&](const MsgBoxRequest&) {
         messages_.onShow = nullptr;
         tick(6);
@@ -249,20 +249,20 @@ TEST_F(PendingReAddTest, TheDeleteQuestionHoldsTheRePointOfItsRecord) {
     messages_.queueAnswer(MsgAnswer::Yes);
     main().cmdDeleteGrid_Click();
     EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
-    EXPECT_EQ(main().lblStatus_->text(), QStringLiteral("Connected"));
+    EXPECT_EQ(mainControl<QLabel>("lblStatus")->text(), QStringLiteral("Connected"));
 }
 
 // The window hidden with the editor open on a marked record: the re-point deletes it and fails to
 // add it back, so the editor now holds a pending record and Update/Add sends no delete for it.
 TEST_F(PendingReAddTest, AnOpenedRecordLeftPendingByARePointIsEditedAsPending) {
     startWithMarkedBench();
-    main().lvDomainUser_->setCurrentItem(benchRow());
+    mainControl<QTreeWidget>("lvDomainUser")->setCurrentItem(benchRow());
     main().EditGrid();
     main().hide();
     dropTheAddAfterTheDelete();
     main().show();
-    main().chkDomainAutoIP_->setChecked(false);
-    main().txtServerIP_->setText(QStringLiteral("198.51.100.8"));
+    mainControl<QCheckBox>("chkDomainAutoIP")->setChecked(false);
+    mainControl<QLineEdit>("txtServerIP")->setText(QStringLiteral("198.51.100.8"));
     sim_->clearLog();
     main().cmdServerIP_Click();
     ASSERT_EQ(ticklerRequests().size(), 1);
@@ -281,7 +281,7 @@ TEST_F(PendingReAddTest, TheEditorHoldsOnlyTheRetryOfTheRowItOpened) {
         "demo", "PendingReAdds",
         "demo-lab.example;;A;;held;;192.0.2.11~~demo-lab.example;;A;;other;;192.0.2.11~~");
     ASSERT_TRUE(startAs("demo"));
-    QTreeWidget* grid = main().lvDomainUser_;
+    QTreeWidget* grid = mainControl<QTreeWidget>("lvDomainUser");
     for (int i = 0; i < grid->topLevelItemCount(); ++i) {
         if (grid->topLevelItem(i)->text(2) == QLatin1String("held")) {
             grid->setCurrentItem(grid->topLevelItem(i));
@@ -301,16 +301,16 @@ TEST_F(PendingReAddTest, TheEditorHoldsOnlyTheRetryOfTheRowItOpened) {
 TEST_F(PendingReAddTest, EditingAPendingRowKeepsItsMarkAndSendsNoDelete) {
     startWithMarkedBench();
     dropTheAddAfterTheDelete();
-    main().lvDomainUser_->setCurrentItem(benchRow());
+    mainControl<QTreeWidget>("lvDomainUser")->setCurrentItem(benchRow());
     main().EditGrid();
-    EXPECT_TRUE(main().chkDomainAutoIP_->isChecked());
-    EXPECT_EQ(main().txtServerIP_->text(), QStringLiteral("198.51.100.7"));
+    EXPECT_TRUE(mainControl<QCheckBox>("chkDomainAutoIP")->isChecked());
+    EXPECT_EQ(mainControl<QLineEdit>("txtServerIP")->text(), QStringLiteral("198.51.100.7"));
     // Checks while the editor is open leave the opened record to it.
     sim_->clearLog();
     tick(6);
     EXPECT_EQ(ipRequests().size(), 1);
     EXPECT_TRUE(ticklerRequests().isEmpty());
-    main().txtServerIP_->setText(QStringLiteral("198.51.100.8"));
+    mainControl<QLineEdit>("txtServerIP")->setText(QStringLiteral("198.51.100.8"));
     sim_->clearLog();
     main().cmdServerIP_Click();
     const QStringList sent = ticklerRequests();

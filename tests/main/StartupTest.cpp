@@ -1,6 +1,7 @@
 // Start-up and settings of the main window against corvane-sim: the login paths, the restore
 // loop, init for both kinds of account, and SaveSettings read back from the store.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -61,7 +62,7 @@ TEST_F(StartupTest, FirstRunShowsTheLoginWindowThenTheCentredGrid) {
     ASSERT_EQ(types->count(), 5);
     EXPECT_EQ(types->itemText(4), QStringLiteral("Port Relay"));
     EXPECT_EQ(mainControl<QComboBox>("cboDomain")->count(), 2);
-    EXPECT_TRUE(main().tmrAuto_->isActive());
+    EXPECT_TRUE(mainControl<QTimer>("tmrAuto")->isActive());
     EXPECT_TRUE(main().trayOn()->intray());
     // Nothing is written at start-up.
     EXPECT_TRUE(userValue(QStringLiteral("demo"), QStringLiteral("MainWidth")).isEmpty());
@@ -222,7 +223,7 @@ TEST_F(StartupTest, FreeAccountStartsInItsPanelAndItsSaveRemovesTheHost) {
     EXPECT_TRUE(objUser().bCorvaneOnly);
     EXPECT_TRUE(mainControl<QFrame>("frameGrid")->isHidden());
     EXPECT_FALSE(mainControl<QFrame>("frameCorvaneDomain")->isHidden());
-    EXPECT_FALSE(main().mnuAddDomain_->isVisible());
+    EXPECT_FALSE(mainControl<QAction>("mnuAddDomain")->isVisible());
     EXPECT_EQ(mainControl<QLabel>("lblDomain")->text(),
               QStringLiteral("free.free.corvane.example"));
     const QString address = mainControl<QLineEdit>("txtCorvaneIP")->text();

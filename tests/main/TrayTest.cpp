@@ -203,7 +203,7 @@ TEST_F(TrayTest, LogOffOfAFreeAccountThenADomainLoginSwitchesToTheGrid) {
     OnLoginWindow login(main(), [&](frmLogin& window) {
         EXPECT_TRUE(main().isHidden());
         // The next account starts from its own boxes, not from the free account's ticks.
-        EXPECT_FALSE(main().chkAutoIP_->isChecked());
+        EXPECT_FALSE(mainControl<QCheckBox>("chkAutoIP")->isChecked());
         // The removal went out before the login window showed.
         EXPECT_EQ(ticklerRequests().size(), 1);
         // The login window is a dialog for the tray: no menu over it.
@@ -236,10 +236,10 @@ TEST_F(TrayTest, LogOffOfAFreeAccountThenADomainLoginSwitchesToTheGrid) {
     EXPECT_EQ(objUser().sUsername, QStringLiteral("demo"));
     EXPECT_FALSE(objUser().bCorvaneOnly);
     EXPECT_TRUE(main().isVisible());
-    EXPECT_FALSE(main().frameGrid_->isHidden());
-    EXPECT_TRUE(main().frameCorvaneDomain_->isHidden());
-    EXPECT_TRUE(main().mnuAddDomain_->isVisible());
-    EXPECT_GT(main().lvDomainUser_->topLevelItemCount(), 0);
+    EXPECT_FALSE(mainControl<QFrame>("frameGrid")->isHidden());
+    EXPECT_TRUE(mainControl<QFrame>("frameCorvaneDomain")->isHidden());
+    EXPECT_TRUE(mainControl<QAction>("mnuAddDomain")->isVisible());
+    EXPECT_GT(mainControl<QTreeWidget>("lvDomainUser")->topLevelItemCount(), 0);
     // demo's own stored layout, not the free account's window.
     EXPECT_EQ(main().columnTwips(0), 3000);
 
@@ -258,8 +258,9 @@ TEST_F(TrayTest, AfterLogOffTheNextAccountKeepsItsOwnSSLChoiceAndWindowState) {
     OnLoginWindow login(main(), [&](frmLogin& window) {
         // The main window's box still holds a tick of the session just ended, while the stored
         // choice, and the login window's box, say no SSL.
-        const QSignalBlocker quiet(main().chkSSL_);
-        main().chkSSL_->setChecked(true);
+        QCheckBox* ssl = mainControl<QCheckBox>("chkSSL");
+        const QSignalBlocker quiet(ssl);
+        ssl->setChecked(true);
         window.findChild<QLineEdit*>(QStringLiteral("txtUsername"))
             ->setText(QStringLiteral("demo"));
         window.findChild<QLineEdit*>(QStringLiteral("txtPassword"))
@@ -269,8 +270,8 @@ TEST_F(TrayTest, AfterLogOffTheNextAccountKeepsItsOwnSSLChoiceAndWindowState) {
     main().mnuLogin_Click();
     ASSERT_TRUE(login.done);
     ASSERT_EQ(objUser().sUsername, QStringLiteral("demo"));
-    EXPECT_FALSE(main().chkSSL_->isChecked());
-    EXPECT_EQ(sServiceURL, PlainServiceURL(main().cboPorts_->currentText()));
+    EXPECT_FALSE(mainControl<QCheckBox>("chkSSL")->isChecked());
+    EXPECT_EQ(sServiceURL, PlainServiceURL(mainControl<QComboBox>("cboPorts")->currentText()));
     EXPECT_EQ(main().windowStateNumber(), 2);
 
     main().close();
@@ -301,8 +302,8 @@ TEST_F(TrayTest, ShowRestoresTheStoredStateOrNormalWhenNoneIsStored) {
     EXPECT_EQ(main().windowStateNumber(), 0);
 
     // The pages: the secure login page for Add Domain, the help page for the help pictures.
-    main().mnuAddDomain_->trigger();
-    QTest::mouseClick(main().imgHelpGrid_, Qt::LeftButton);
+    mainControl<QAction>("mnuAddDomain")->trigger();
+    QTest::mouseClick(mainControl<QLabel>("imgHelpGrid"), Qt::LeftButton);
     ASSERT_EQ(pages_.opened().size(), 2);
     EXPECT_TRUE(pages_.opened()[0].startsWith(QStringLiteral("https://")));
     EXPECT_TRUE(pages_.opened()[0].endsWith(QStringLiteral("/v.1.6/login.asp")));

@@ -72,7 +72,7 @@ class UntrustedReplyTest : public MainFixture {
 
 TEST_F(UntrustedReplyTest, AnUnusableAddressIsNeverPublishedAndToldOnce) {
     startWithMarkedBench();
-    const QString shownBefore = main().lblIPAddress_->text();
+    const QString shownBefore = mainControl<QLabel>("lblIPAddress")->text();
     for (const char* bad : {"256.1.2.3", "127.0.0.1"}) {
         sim_->setAddress("demo", QLatin1String(bad));
         tick(6);
@@ -81,12 +81,12 @@ TEST_F(UntrustedReplyTest, AnUnusableAddressIsNeverPublishedAndToldOnce) {
     }
     EXPECT_TRUE(waitUntil([&] { return unusableNotices() == 2; })) << unusableNotices();
     EXPECT_TRUE(ticklerRequests().isEmpty());
-    EXPECT_EQ(main().lblIPAddress_->text(), shownBefore);
+    EXPECT_EQ(mainControl<QLabel>("lblIPAddress")->text(), shownBefore);
     // The editor's AutoIP box fills in the last usable address only.
     main().cmdAddGrid_Click();
-    main().chkDomainAutoIP_->setChecked(true);
+    mainControl<QCheckBox>("chkDomainAutoIP")->setChecked(true);
     main().chkDomainAutoIP_Click();
-    EXPECT_EQ(main().txtServerIP_->text(), shownBefore);
+    EXPECT_EQ(mainControl<QLineEdit>("txtServerIP")->text(), shownBefore);
     main().cmdCancel_Click();
 
     // A usable address after them re-points as usual.
@@ -112,7 +112,7 @@ TEST_F(UntrustedReplyTest, AnEmptyRecordListCostsNoMark) {
         };
         tick(6);
     }
-    ASSERT_EQ(main().lvDomainUser_->topLevelItemCount(), 0);
+    ASSERT_EQ(mainControl<QTreeWidget>("lvDomainUser")->topLevelItemCount(), 0);
     main().SaveSettings();
     EXPECT_TRUE(AutoIPListContains(userValue("demo", "AutoIPs"),
                                    "DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~"));

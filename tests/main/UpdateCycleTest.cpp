@@ -53,8 +53,9 @@ class UpdateCycleTest : public MainFixture {
     }
 
     void setRate(const QString& rate) {
-        main().cboRefreshRate_->setCurrentText(rate);
-        ASSERT_EQ(main().cboRefreshRate_->currentText(), rate);
+        QComboBox* rates = mainControl<QComboBox>("cboRefreshRate");
+        rates->setCurrentText(rate);
+        ASSERT_EQ(rates->currentText(), rate);
     }
 };
 
@@ -67,7 +68,7 @@ TEST_P(UpdateCycleTiming, FirstCheckAfterTheRateThenEveryRateLessTenSeconds) {
     setRate(QString::number(rate));
     sim_->clearLog();
     EXPECT_EQ(checkTicks(expected.back() + 1), expected);
-    EXPECT_EQ(main().lblLastIPCheck_->text(), QStringLiteral("12/8/26 9:00:00 am"));
+    EXPECT_EQ(mainControl<QLabel>("lblLastIPCheck")->text(), QStringLiteral("12/8/26 9:00:00 am"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, UpdateCycleTiming,
@@ -117,13 +118,13 @@ TEST_F(UpdateCycleTest, ChangedAddressRepointsTheMarkedRowsOnly) {
     EXPECT_TRUE(records.contains("demo-lab.example;;A;;bench;;" + ip));
     EXPECT_TRUE(records.contains("demo-lab.example;;PORT RELAY;;cam;;http://" + ip + ":8080/cam"));
     EXPECT_TRUE(records.contains(QStringLiteral("demo-home.example;;A;;www;;192.0.2.10")));
-    EXPECT_EQ(main().txtServerIP_->text(), "http://" + ip + ":8080/cam");
-    EXPECT_EQ(main().lblIPAddress_->text(), ip);
+    EXPECT_EQ(mainControl<QLineEdit>("txtServerIP")->text(), "http://" + ip + ":8080/cam");
+    EXPECT_EQ(mainControl<QLabel>("lblIPAddress")->text(), ip);
     // The marks moved with the records; the rebuild counted one transaction.
     EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;" + ip + "~~"));
     EXPECT_FALSE(
         AutoIPListContains(sAutoIPs, QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~")));
-    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("1"));
+    EXPECT_EQ(mainControl<QLabel>("lblTimesIPChanged")->text(), QStringLiteral("1"));
     EXPECT_TRUE(main().pendingReAdds().isEmpty());
     // The moved marks are stored at once: a power cut before the close must not leave them on
     // the old addresses.
@@ -146,8 +147,8 @@ TEST_F(UpdateCycleTest, UnchangedAddressSendsNoTickler) {
     tick(6);
     EXPECT_EQ(ipRequests().size(), 1);
     EXPECT_TRUE(ticklerRequests().isEmpty());
-    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("0"));
-    EXPECT_EQ(main().Label20_->text(), QStringLiteral("Last IP Check:"));
+    EXPECT_EQ(mainControl<QLabel>("lblTimesIPChanged")->text(), QStringLiteral("0"));
+    EXPECT_EQ(mainControl<QLabel>("Label20")->text(), QStringLiteral("Last IP Check:"));
 }
 
 TEST_F(UpdateCycleTest, FreeAccountHostFollowsTheAddressOnlyWhenTicked) {
@@ -156,7 +157,7 @@ TEST_F(UpdateCycleTest, FreeAccountHostFollowsTheAddressOnlyWhenTicked) {
     sim_->setAddress(QStringLiteral("free"), QStringLiteral("192.0.2.20"));
     ASSERT_TRUE(startAs(QStringLiteral("free")));
     ASSERT_TRUE(objUser().bCorvaneOnly);
-    ASSERT_TRUE(main().chkAutoIP_->isChecked());
+    ASSERT_TRUE(mainControl<QCheckBox>("chkAutoIP")->isChecked());
     setRate(QStringLiteral("90"));
 
     // An unchanged address: the check asks, nothing more.
@@ -164,7 +165,7 @@ TEST_F(UpdateCycleTest, FreeAccountHostFollowsTheAddressOnlyWhenTicked) {
     tick(9);
     EXPECT_EQ(ipRequests().size(), 1);
     EXPECT_TRUE(ticklerRequests().isEmpty());
-    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("0"));
+    EXPECT_EQ(mainControl<QLabel>("lblTimesIPChanged")->text(), QStringLiteral("0"));
 
     // A new address: the host is removed at the old one and added at the new one.
     sim_->setAddress(QStringLiteral("free"), QStringLiteral("198.51.100.9"));
@@ -178,30 +179,30 @@ TEST_F(UpdateCycleTest, FreeAccountHostFollowsTheAddressOnlyWhenTicked) {
     EXPECT_TRUE(
         sent[1].endsWith("&Cname=free&Domain=free.corvane.example&DNSCommand=RECORDADD&"
                          "RecordType=A&IPAddress=198.51.100.9"));
-    EXPECT_EQ(main().txtCorvaneIP_->text(), QStringLiteral("198.51.100.9"));
+    EXPECT_EQ(mainControl<QLineEdit>("txtCorvaneIP")->text(), QStringLiteral("198.51.100.9"));
     EXPECT_EQ(objUser().sIPAddress, QStringLiteral("198.51.100.9"));
-    EXPECT_EQ(main().lblTimesIPChanged_->text(), QStringLiteral("1"));
+    EXPECT_EQ(mainControl<QLabel>("lblTimesIPChanged")->text(), QStringLiteral("1"));
 
     // Automatic IP switched off: the time of the check changes, no request at all.
-    main().chkAutoIP_->setChecked(false);
+    mainControl<QCheckBox>("chkAutoIP")->setChecked(false);
     sim_->setAddress(QStringLiteral("free"), QStringLiteral("198.51.100.10"));
     sim_->clearLog();
     clock_.set(QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0)));
     tick(8);
     EXPECT_TRUE(ipRequests().isEmpty());
     EXPECT_TRUE(ticklerRequests().isEmpty());
-    EXPECT_EQ(main().lblLastIPCheck_->text(), QStringLiteral("12/8/26 2:30:00 pm"));
+    EXPECT_EQ(mainControl<QLabel>("lblLastIPCheck")->text(), QStringLiteral("12/8/26 2:30:00 pm"));
 }
 
 TEST_F(UpdateCycleTest, UpTimeCountsFromInitAndSkipsAHiddenWindow) {
     ASSERT_TRUE(startAs(QStringLiteral("demo")));
     clock_.set(QDateTime(QDate(2026, 12, 9), QTime(12, 46, 40)));  // 100000 s after init
     main().tmrTimes_Timer();
-    EXPECT_EQ(main().lblUpTime_->text(), QStringLiteral("1 Days  03:46:40"));
+    EXPECT_EQ(mainControl<QLabel>("lblUpTime")->text(), QStringLiteral("1 Days  03:46:40"));
     main().hide();
     clock_.set(QDateTime(QDate(2026, 12, 9), QTime(12, 46, 45)));
     main().tmrTimes_Timer();
-    EXPECT_EQ(main().lblUpTime_->text(), QStringLiteral("1 Days  03:46:40"));
+    EXPECT_EQ(mainControl<QLabel>("lblUpTime")->text(), QStringLiteral("1 Days  03:46:40"));
 }
 
 // While a check's request waits for its reply, the window's local event loop lets the timer
@@ -213,10 +214,11 @@ TEST_F(UpdateCycleTest, TickDuringASlowRequestCountsAndLeavesTheCheck) {
     sim_->clearLog();
     sim_->injectFault(SimProcess::Fault::Delay, 1, 1500);
     // The real timer, made fast, ticks while the check's request waits 1.5 s for its reply.
-    main().tmrAuto_->setInterval(100);
-    main().tmrAuto_->start();
+    QTimer* timer = mainControl<QTimer>("tmrAuto");
+    timer->setInterval(100);
+    timer->start();
     tick();
-    main().tmrAuto_->stop();
+    timer->stop();
     EXPECT_EQ(ipRequests().size(), 1);
     EXPECT_GT(main().tickCount(), 3);  // the ticks during the request counted
     EXPECT_FALSE(RequestInFlight());

@@ -25,7 +25,7 @@ class SmallScreenTest : public MainFixture {
         EXPECT_TRUE(available().contains(m.frameGeometry()))
             << m.frameGeometry().x() << "," << m.frameGeometry().y() << " "
             << m.frameGeometry().width() << "x" << m.frameGeometry().height();
-        QLabel* add = m.cmdAddGrid_->picture();
+        QLabel* add = mainButton("cmdAddGrid")->picture();
         const QRect button(add->mapTo(&m, QPoint(0, 0)), add->size());
         EXPECT_TRUE(m.rect().contains(button)) << "the grid's buttons are cut off";
     }
