@@ -11,7 +11,6 @@ namespace hivekit::reg {
 
 namespace {
 
-constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
 
 std::string Quote(const std::string& s) {
     std::string out = "\"";
@@ -164,7 +163,7 @@ bool ExportKey(Store& store, std::int32_t root, const std::string& path, std::st
     for (const std::string& part : SplitKeyPath(path)) {
         fullName += "\\" + part;
     }
-    std::string text = std::string(kHeader) + "\r\n\r\n";
+    std::string text = std::string(kRegFileHeader) + "\r\n\r\n";
     // Depth first, without recursion: a deep tree must not run the call stack out.
     std::vector<PendingKey> todo{{id, fullName, SplitKeyPath(path).size()}};
     while (!todo.empty()) {

@@ -7,6 +7,9 @@
 
 namespace hivekit::reg {
 
+// The first line of a registry file as the registry editor writes it.
+inline constexpr const char* kRegFileHeader = "Windows Registry Editor Version 5.00";
+
 // The registry's export file ("Windows Registry Editor Version 5.00"): a key with all its
 // values and sub-keys, written as the registry editor writes it (UTF-16LE with a byte-order
 // mark, CRLF lines), and read back from that form, from UTF-8, or from "REGEDIT4" files.

@@ -11,7 +11,6 @@ namespace hivekit::reg {
 
 namespace {
 
-constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
 constexpr const char* kOldHeader = "REGEDIT4";
 
 // A line of the file, continuations joined, and the number of its first physical line.
@@ -222,9 +221,9 @@ bool DecodeFile(const std::string& bytes, std::string& text, std::string& why) {
 
 // The header line, with blanks or a comment after it: version 5 or REGEDIT4.
 bool ReadHeader(const std::string& line, bool& wide) {
-    for (const char* header : {kHeader, kOldHeader}) {
+    for (const char* header : {kRegFileHeader, kOldHeader}) {
         if (line.rfind(header, 0) == 0 && RestIsEmpty(line, std::string(header).size())) {
-            wide = header == kHeader;
+            wide = header == kRegFileHeader;
             return true;
         }
     }
@@ -346,7 +345,7 @@ bool ImportLines(Store& store, const std::string& fileBytes, std::string& why) {
     }
     ImportState state;
     if (n == lines.size() || !ReadHeader(lines[n].text, state.wide)) {
-        why = "The file is not a registry file (it does not begin with \"" + std::string(kHeader) +
+        why = "The file is not a registry file (it does not begin with \"" + std::string(kRegFileHeader) +
               "\" or \"" + kOldHeader + "\").";
         return false;
     }

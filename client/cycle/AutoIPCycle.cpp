@@ -12,8 +12,6 @@ namespace {
 
 const QString kRecordAdd = QStringLiteral("RECORDADD");
 const QString kRecordDelete = QStringLiteral("RECORDDELETE");
-const QString kEntrySep = QStringLiteral("~~");
-const QString kFieldSep = QStringLiteral(";;");
 
 bool isPortRelay(const QString& recordType) {
     return recordType.toUpper() == QLatin1String("PORT RELAY");
@@ -21,10 +19,10 @@ bool isPortRelay(const QString& recordType) {
 
 // Whether the account's record list holds the record at that address.
 bool listHolds(const PendingRecord& record, const QString& address) {
-    const QString entry = record.domain + kFieldSep + record.recordType + kFieldSep + record.name +
-                          kFieldSep + address;
-    return (kEntrySep + objUser().sDomainUserRecords + kEntrySep)
-        .contains(kEntrySep + entry + kEntrySep, Qt::CaseInsensitive);
+    const QString entry = record.domain + kRecordFieldSep + record.recordType + kRecordFieldSep + record.name +
+                          kRecordFieldSep + address;
+    return (kRecordEntrySep + objUser().sDomainUserRecords + kRecordEntrySep)
+        .contains(kRecordEntrySep + entry + kRecordEntrySep, Qt::CaseInsensitive);
 }
 
 QString entryOf(const CycleRecord& record) {
@@ -42,8 +40,8 @@ void dropStaleMarks(const PendingRecord& record) {
     const QString prefix =
         AutoIPEntry(record.domain, record.recordType, record.name, QString()).chopped(2);
     QString kept;
-    for (const QString& mark : sAutoIPs.toUpper().split(kEntrySep, Qt::SkipEmptyParts)) {
-        const QString entry = mark + kEntrySep;
+    for (const QString& mark : sAutoIPs.toUpper().split(kRecordEntrySep, Qt::SkipEmptyParts)) {
+        const QString entry = mark + kRecordEntrySep;
         if (!entry.startsWith(prefix) || listed.contains(entry)) {
             kept += entry;
         }
@@ -59,8 +57,8 @@ QString CycleRecord::nameToSend() const {
 
 std::vector<CycleRecord> RecordsOfList(const QString& records, const QString& autoIPs) {
     std::vector<CycleRecord> result;
-    for (const QString& entry : records.split(kEntrySep, Qt::SkipEmptyParts)) {
-        const QStringList fields = entry.split(kFieldSep);
+    for (const QString& entry : records.split(kRecordEntrySep, Qt::SkipEmptyParts)) {
+        const QStringList fields = entry.split(kRecordFieldSep);
         if (fields.size() < 4) {
             continue;
         }
@@ -81,8 +79,8 @@ QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString&
             list += entry;
         }
     }
-    for (const QString& kept : previous.toUpper().split(kEntrySep, Qt::SkipEmptyParts)) {
-        const QString entry = kept + kEntrySep;
+    for (const QString& kept : previous.toUpper().split(kRecordEntrySep, Qt::SkipEmptyParts)) {
+        const QString entry = kept + kRecordEntrySep;
         if (!listedEntries.contains(entry) && !AutoIPListContains(list, entry)) {
             list += entry;
         }

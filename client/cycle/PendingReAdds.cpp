@@ -5,15 +5,9 @@
 #include "cycle/UpdateCycle.h"
 #include "registry/Registry.h"
 #include "settings/SettingsSchema.h"
+#include "protocol/basDNS.h"
 
 namespace quillon {
-
-namespace {
-
-const QString kEntrySep = QStringLiteral("~~");
-const QString kFieldSep = QStringLiteral(";;");
-
-}  // namespace
 
 // The address is part of a record's identity: an account may hold several records of one
 // name and type (round-robin A records, MX records of one name), each pending on its own.
@@ -62,19 +56,19 @@ bool PendingReAdds::remove(const PendingRecord& record) {
 QString PendingReAdds::toText() const {
     QString text;
     for (const PendingRecord& r : records_) {
-        text += r.domain + kFieldSep + r.recordType + kFieldSep + r.name + kFieldSep + r.address;
+        text += r.domain + kRecordFieldSep + r.recordType + kRecordFieldSep + r.name + kRecordFieldSep + r.address;
         if (!r.autoIP) {
-            text += kFieldSep + QLatin1Char('0');
+            text += kRecordFieldSep + QLatin1Char('0');
         }
-        text += kEntrySep;
+        text += kRecordEntrySep;
     }
     return text;
 }
 
 PendingReAdds PendingReAdds::fromText(const QString& text) {
     PendingReAdds pending;
-    for (const QString& entry : text.split(kEntrySep, Qt::SkipEmptyParts)) {
-        const QStringList fields = entry.split(kFieldSep, Qt::KeepEmptyParts);
+    for (const QString& entry : text.split(kRecordEntrySep, Qt::SkipEmptyParts)) {
+        const QStringList fields = entry.split(kRecordFieldSep, Qt::KeepEmptyParts);
         if (fields.size() != 4 && !(fields.size() == 5 && fields[4] == QLatin1String("0"))) {
             continue;
         }

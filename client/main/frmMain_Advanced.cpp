@@ -16,6 +16,7 @@
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
 #include "protocol/RequestWait.h"
+#include "main/MessageTexts.h"
 
 // The advanced frame: opening and closing it, the secure-update box, the autostart box, and the
 // free account's MX and service-alias boxes. Also the wiring of the sub-domain panel's and the
@@ -25,7 +26,6 @@ namespace quillon {
 
 namespace {
 
-const QString kCorvane = QStringLiteral("Corvane");
 const QString kRecordAdd = QStringLiteral("RECORDADD");
 const QString kRecordDelete = QStringLiteral("RECORDDELETE");
 

@@ -16,6 +16,7 @@
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
 #include "protocol/RequestWait.h"
+#include "main/MessageTexts.h"
 
 // The record editor: Add opens it empty, Edit and a double-click on a row open the selected
 // record, Update/Add validates and turns a change into a delete of the old record and an add
@@ -25,8 +26,6 @@ namespace quillon {
 
 namespace {
 
-const QString kCorvane = QStringLiteral("Corvane");
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kNoRowsToEdit =
     QStringLiteral("There are no rows to edit. Please click on 'Add' button add more entries.");
 

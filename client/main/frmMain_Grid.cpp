@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "protocol/basDNS.h"
 #include "protocol/RequestWait.h"
+#include "main/MessageTexts.h"
 
 // The record grid: the rebuild from the account's record list with its change cache, the
 // remembered selection, sorting, copying the selected row into the current record, and the
@@ -20,8 +21,6 @@ namespace quillon {
 
 namespace {
 
-const QString kCorvane = QStringLiteral("Corvane");
-const QString kCrLf = QStringLiteral("\r\n");
 
 bool sameText(const QString& a, const QString& b) {
     return a == b || a.compare(b, Qt::CaseInsensitive) == 0;

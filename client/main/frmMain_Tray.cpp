@@ -17,6 +17,7 @@
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "protocol/RequestWait.h"
+#include "main/MessageTexts.h"
 
 // The tray icons with their mouse handling and notices, and closing the window.
 
@@ -24,8 +25,6 @@ namespace quillon {
 
 namespace {
 
-const QString kCorvane = QStringLiteral("Corvane");
-const QString kCrLf = QStringLiteral("\r\n");
 
 // How long a tray event or a termination signal that arrives during a request waits before it is
 // tried again.

@@ -94,6 +94,10 @@ UpdateOutcome DNSTicklerOutcome(const QString& domain, QString& name, const QStr
 bool DNSTicklerAdvanced(const QString& domain, QString& name, const QString& command,
                         const QString& recordType, const QString& address, bool showMessage);
 
+// The service's record list: entries closed by "~~", their fields separated by ";;".
+inline const QString kRecordEntrySep = QStringLiteral("~~");
+inline const QString kRecordFieldSep = QStringLiteral(";;");
+
 // The AutoIP entry of a record: the four values trimmed, joined by ";;", closed by "~~", upper
 // case.
 QString AutoIPEntry(const QString& domain, const QString& recordType, const QString& name,

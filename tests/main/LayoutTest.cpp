@@ -24,7 +24,7 @@ static void PrintTo(const QSize& s, std::ostream* os) {
 namespace quillon::test {
 namespace {
 
-QRect twipsOf(const QWidget* w) {
+QRect layoutTwipsOf(const QWidget* w) {
     return QRect(pixelsToTwips(w->x()), pixelsToTwips(w->y()), pixelsToTwips(w->width()),
                  pixelsToTwips(w->height()));
 }
@@ -88,13 +88,13 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
         settle();
         EXPECT_EQ(shownFrames(), QList<QFrame*>{c.frame});
         EXPECT_EQ(m.sizer(), nullptr);
-        const QRect frame = twipsOf(c.frame);
+        const QRect frame = layoutTwipsOf(c.frame);
         EXPECT_EQ(frame.top(), onGrid(topY));
         EXPECT_EQ(frame.height(), onGrid(c.frameHeight));
         EXPECT_EQ(windowSize(),
                   QSize(onGrid(8535 + 360), onGrid(frame.height() + frame.top() + 850)));
-        EXPECT_EQ(twipsOf(mainControl<QFrame>("frmTop")).width(), 8535);
-        EXPECT_EQ(twipsOf(mainControl<QFrame>("frmIPStatus")).left(), 8535 - 4095);
+        EXPECT_EQ(layoutTwipsOf(mainControl<QFrame>("frmTop")).width(), 8535);
+        EXPECT_EQ(layoutTwipsOf(mainControl<QFrame>("frmIPStatus")).left(), 8535 - 4095);
         // The maximize box is no way out of a held size.
         m.setWindowStateNumber(2);
         settle();
@@ -105,13 +105,13 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
     // account's short frame, whose alias boxes (Top 1440 and below) are then out of view.
     m.ShowFrame(QStringLiteral("AdvancedFree"));
     const PictureButton* done = mainButton("cmdOKAdvanced");
-    EXPECT_EQ(twipsOf(done->picture()).top(), 2850 - 450);
+    EXPECT_EQ(layoutTwipsOf(done->picture()).top(), 2850 - 450);
     m.ShowFrame(QStringLiteral("AdvancedDomain"));
-    EXPECT_EQ(twipsOf(done->picture()).top(),
-              twipsOf(mainControl<QComboBox>("cboRefreshRate")).top());
-    EXPECT_EQ(twipsOf(done->label()), twipsOf(done->picture()));
-    EXPECT_GE(twipsOf(mainControl<QCheckBox>("chkMX")).top(),
-              twipsOf(mainControl<QFrame>("frameAdvanced")).height());
+    EXPECT_EQ(layoutTwipsOf(done->picture()).top(),
+              layoutTwipsOf(mainControl<QComboBox>("cboRefreshRate")).top());
+    EXPECT_EQ(layoutTwipsOf(done->label()), layoutTwipsOf(done->picture()));
+    EXPECT_GE(layoutTwipsOf(mainControl<QCheckBox>("chkMX")).top(),
+              layoutTwipsOf(mainControl<QFrame>("frameAdvanced")).height());
 
     m.ShowFrame(QStringLiteral("NoSuchMode"));
     EXPECT_TRUE(shownFrames().isEmpty());
@@ -123,7 +123,7 @@ TEST_F(LayoutTest, EachModeShowsOneFrameAndSizesTheWindowToIt) {
     ASSERT_NE(m.sizer(), nullptr);
     EXPECT_EQ(m.sizer()->count(), 19);
     EXPECT_EQ(windowSize(), QSize(8895, 7065));
-    EXPECT_EQ(twipsOf(mainControl<QFrame>("frameGrid")).top(), onGrid(topY));
+    EXPECT_EQ(layoutTwipsOf(mainControl<QFrame>("frameGrid")).top(), onGrid(topY));
 }
 
 TEST_F(LayoutTest, TheWindowManagersFrameLiesInsideTheOuterSizeInEveryMode) {
@@ -139,15 +139,15 @@ TEST_F(LayoutTest, TheWindowManagersFrameLiesInsideTheOuterSizeInEveryMode) {
 
     m.ShowFrame(QStringLiteral("Domain"));
     settle();
-    const QRect editor = twipsOf(mainControl<QFrame>("frameOtherDomain"));
+    const QRect editor = layoutTwipsOf(mainControl<QFrame>("frameOtherDomain"));
     EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8535 + 360),
                                    twipsToPixels(editor.top() + editor.height() + 850)));
     m.ShowFrame(QStringLiteral("Grid"));
     settle();
     EXPECT_EQ(outerPixels(), QSize(twipsToPixels(8895), twipsToPixels(7065)));
     // The grid's controls sit where they were designed: the frame took nothing from them.
-    EXPECT_EQ(twipsOf(mainControl<QTreeWidget>("lvDomainUser")).width(), 8295);
-    EXPECT_EQ(twipsOf(mainButton("cmdAddGrid")->picture()).topLeft(), QPoint(240, 3780));
+    EXPECT_EQ(layoutTwipsOf(mainControl<QTreeWidget>("lvDomainUser")).width(), 8295);
+    EXPECT_EQ(layoutTwipsOf(mainButton("cmdAddGrid")->picture()).topLeft(), QPoint(240, 3780));
 }
 
 TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
@@ -160,7 +160,7 @@ TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
         mainControl<QLabel>("Label22"),    mainControl<QLabel>("lblTimesIPChanged")};
     QList<QRect> designed;
     for (QWidget* w : right) {
-        designed.append(twipsOf(w));
+        designed.append(layoutTwipsOf(w));
     }
     const PictureButton* buttons[] = {mainButton("cmdAddGrid"), mainButton("cmdDeleteGrid"),
                                       mainButton("cmdEditGrid"), mainButton("cmdAdvancedDomain")};
@@ -169,27 +169,27 @@ TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
 
     resizeWindow(8895 + 1005, 7065 + 495);
     EXPECT_EQ(windowSize(), QSize(8895 + 1005, 7065 + 495));
-    EXPECT_EQ(twipsOf(mainControl<QFrame>("frameGrid")).size(),
+    EXPECT_EQ(layoutTwipsOf(mainControl<QFrame>("frameGrid")).size(),
               QSize(8535 + 1005, 4335 + 495 - 15));
-    EXPECT_EQ(twipsOf(grid), QRect(120, 240, 8295 + 1005, 3375 + 495 - 15));
-    EXPECT_EQ(twipsOf(mainControl<QFrame>("frmTop")).width(), 8535 + 1005);
-    EXPECT_EQ(twipsOf(mainControl<QFrame>("frmIPStatus")).width(), 4095 + 1005);
+    EXPECT_EQ(layoutTwipsOf(grid), QRect(120, 240, 8295 + 1005, 3375 + 495 - 15));
+    EXPECT_EQ(layoutTwipsOf(mainControl<QFrame>("frmTop")).width(), 8535 + 1005);
+    EXPECT_EQ(layoutTwipsOf(mainControl<QFrame>("frmIPStatus")).width(), 4095 + 1005);
     for (int i = 0; i < right.size(); ++i) {
-        EXPECT_EQ(twipsOf(right[i]), designed[i].translated(1005, 0)) << i;
+        EXPECT_EQ(layoutTwipsOf(right[i]), designed[i].translated(1005, 0)) << i;
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(twipsOf(buttons[i]->picture()),
+        EXPECT_EQ(layoutTwipsOf(buttons[i]->picture()),
                   QRect(buttonLefts[i] + 1005, 3780 + 495, 1335, 375));
         // The caption lies on its picture wherever the sizer put it.
         EXPECT_EQ(buttons[i]->label()->geometry(), buttons[i]->picture()->geometry());
     }
-    EXPECT_EQ(twipsOf(mainControl<QLabel>("imgHelpGrid")).topLeft(),
+    EXPECT_EQ(layoutTwipsOf(mainControl<QLabel>("imgHelpGrid")).topLeft(),
               QPoint(7560 + 1005, 3780 + 495));
 
     resizeWindow(6000, 5010);
     EXPECT_EQ(windowSize(), QSize(8895, 7065));
-    EXPECT_EQ(twipsOf(grid), QRect(120, 240, 8295, 3375 - 15));
-    EXPECT_EQ(twipsOf(mainButton("cmdAdvancedDomain")->label()), QRect(6000, 3780, 1335, 375));
+    EXPECT_EQ(layoutTwipsOf(grid), QRect(120, 240, 8295, 3375 - 15));
+    EXPECT_EQ(layoutTwipsOf(mainButton("cmdAdvancedDomain")->label()), QRect(6000, 3780, 1335, 375));
 }
 
 TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
@@ -200,8 +200,8 @@ TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
     frmMain& m = main();
     QTreeWidget* grid = mainControl<QTreeWidget>("lvDomainUser");
     ASSERT_EQ(windowSize(), QSize(12000, 9000));
-    EXPECT_EQ(twipsOf(grid).width(), 8295 + (12000 - 8895));
-    const QRect list = twipsOf(grid);
+    EXPECT_EQ(layoutTwipsOf(grid).width(), 8295 + (12000 - 8895));
+    const QRect list = layoutTwipsOf(grid);
     ASSERT_EQ(list.height(), 3375 + (9000 - 7065) - 15);
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
@@ -216,7 +216,7 @@ TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {
         settle();
         EXPECT_EQ(windowSize(), QSize(12000, 9000));
         // A visit to the editor leaves the grid exactly as it was.
-        EXPECT_EQ(twipsOf(grid), list);
+        EXPECT_EQ(layoutTwipsOf(grid), list);
     }
 }
 
