@@ -21,10 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillon.example/")
-# dpkg-shlibdeps names the packages of the libraries the programs link (Qt, SQLite, OpenSSL,
-# cpp-httplib, the C and C++ run-times). It cannot see what is opened at run time: libcurl in
-# its OpenSSL build (the transfer adds a certificate authority to OpenSSL's context) and Qt's
-# platform plugins.
+# dpkg-shlibdeps names the packages of the libraries the programs link (Qt, libcurl, SQLite,
+# OpenSSL, cpp-httplib, the C and C++ run-times). It cannot see what is opened at run time:
+# Qt's platform plugins.
 #
 # CPack's own run of dpkg-shlibdeps (CPACK_DEBIAN_PACKAGE_SHLIBDEPS) also adds maintainer
 # scripts that call ldconfig whenever a shared library lies anywhere below /usr/lib, and it has
@@ -33,7 +32,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillon.example/")
 # packed programs and the component instead, when cpack starts, and the package has no
 # maintainer scripts at all.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_QUILLON_DEPENDS "libcurl4, libssl3, qt6-qpa-plugins")
+set(CPACK_QUILLON_DEPENDS "qt6-qpa-plugins")
 set(CPACK_QUILLON_ELF_FILES ${CMAKE_BINARY_DIR}/packaging/ElfFiles.cmake)
 file(GENERATE OUTPUT ${CPACK_QUILLON_ELF_FILES} CONTENT
      "set(quillon_elf_files \"$<TARGET_FILE:quillon>;$<TARGET_FILE:hivekit-reg>;$<TARGET_FILE:corvane-sim>;$<TARGET_FILE:hivekit>\")\n")

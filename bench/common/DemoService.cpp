@@ -3,16 +3,24 @@
 #include <stdexcept>
 #include <vector>
 
-DemoService::DemoService(const std::string& binDir, const std::string& workDir)
+DemoService::DemoService(const std::string& binDir, const std::string& workDir,
+                         const std::string& certDir)
     : binDir_(binDir), workDir_(workDir) {
     const std::string log = workDir_ + "/sim.log";
-    process_ = std::make_unique<ChildProcess>(
-        binDir_ + "/corvane-sim",
-        std::vector<std::string>{"--db", workDir_ + "/sim.db", "--http", "127.0.0.1:0",
-                                 "--seed-demo"},
-        std::map<std::string, std::string>{}, log);
+    std::vector<std::string> args{"--db", workDir_ + "/sim.db", "--http", "127.0.0.1:0",
+                                  "--seed-demo"};
+    if (!certDir.empty()) {
+        args.insert(args.end(), {"--https", "127.0.0.1:0", "--cert", certDir + "/sim-cert.pem",
+                                 "--key", certDir + "/sim-key.pem"});
+    }
+    process_ = std::make_unique<ChildProcess>(binDir_ + "/corvane-sim", args,
+                                              std::map<std::string, std::string>{}, log);
     hostPort_ = waitForLogLine(log, std::regex(R"(listening on http://([0-9.]+:[0-9]+)$)"),
                                std::chrono::seconds(20));
+    if (!certDir.empty()) {
+        secureHostPort_ = waitForLogLine(
+            log, std::regex(R"(listening on https://([0-9.]+:[0-9]+)$)"), std::chrono::seconds(20));
+    }
 }
 
 void DemoService::setting(const std::string& storePath, const std::string& name,

@@ -9,12 +9,16 @@
 // scratch folder, and the settings stores that point a client at it.
 class DemoService {
   public:
-    // `binDir` holds corvane-sim and hivekit-reg; `workDir` is the scratch folder. Throws
-    // std::runtime_error when the service does not start.
-    DemoService(const std::string& binDir, const std::string& workDir);
+    // `binDir` holds corvane-sim and hivekit-reg; `workDir` is the scratch folder. With a
+    // `certDir` (the build's sim-cert.pem and sim-key.pem) the service also listens for HTTPS on
+    // another ephemeral loopback port. Throws std::runtime_error when the service does not start.
+    DemoService(const std::string& binDir, const std::string& workDir,
+                const std::string& certDir = {});
 
     // "127.0.0.1:PORT" of the service's HTTP side.
     const std::string& hostPort() const { return hostPort_; }
+    // "127.0.0.1:PORT" of its HTTPS side; empty without a `certDir`.
+    const std::string& secureHostPort() const { return secureHostPort_; }
 
     // Writes `storePath` (a new store, or one to add to) so that it points at the service, with
     // the saved login demo/demo when `savedLogin`.
@@ -29,5 +33,6 @@ class DemoService {
     std::string binDir_;
     std::string workDir_;
     std::string hostPort_;
+    std::string secureHostPort_;
     std::unique_ptr<ChildProcess> process_;
 };

@@ -17,10 +17,14 @@ using namespace std::chrono_literals;
 
 }  // namespace
 
-BenchEnvironment::BenchEnvironment(const std::string& binDir)
-    : work_("startup-bench", "STARTUP_BENCH_KEEP"), binDir_(binDir) {
+BenchEnvironment::BenchEnvironment(const std::string& binDir, const std::string& certDir)
+    : work_("startup-bench", "STARTUP_BENCH_KEEP"), binDir_(binDir), certDir_(certDir) {
     startScreen();
-    service_ = std::make_unique<DemoService>(binDir_, work_.path());
+    service_ = std::make_unique<DemoService>(binDir_, work_.path(), certDir_);
+}
+
+std::string BenchEnvironment::secureUrl(const std::string& pathAndQuery) const {
+    return "https://" + service_->secureHostPort() + pathAndQuery;
 }
 
 void BenchEnvironment::startScreen() {
