@@ -14,12 +14,12 @@ if [ "$fix" -eq 1 ]; then
   "$format" -i "${files[@]}"
   exit 0
 fi
-bad=0
-for f in "${files[@]}"; do
-  if ! "$format" --dry-run -Werror "$f" >/dev/null 2>&1; then
-    echo "not formatted: $f"
-    bad=1
-  fi
-done
-[ "$bad" -eq 0 ] && echo "format: ${#files[@]} files formatted"
-exit "$bad"
+# One run over every file; each finding names its file first.
+mapfile -t bad < <("$format" --dry-run -Werror "${files[@]}" 2>&1 |
+                   sed -nE 's/^([^:]+):[0-9]+:[0-9]+: (error|warning):.*/\1/p' | sort -u)
+if [ "${#bad[@]}" -gt 0 ]; then
+  printf 'not formatted: %s\n' "${bad[@]}"
+  echo "run: cmake --build <build-dir> --target format"
+  exit 1
+fi
+echo "format: ${#files[@]} files formatted"

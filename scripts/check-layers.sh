@@ -23,7 +23,8 @@ for folder in "${order[@]}"; do
   limit=${rank[$folder]}
   [ "$folder" = update ] && limit=$((${#core[@]} - 1))
   while IFS=: read -r file line include; do
-    target=$(sed -E 's/.*#include "([a-z]+)\/.*/\1/' <<<"$include")
+    target=${include#*\"}
+    target=${target%%/*}
     [ -n "${rank[$target]+x}" ] || continue
     [ "$target" = "$folder" ] && continue
     if [ "${rank[$target]}" -gt "$limit" ]; then

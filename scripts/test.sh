@@ -94,9 +94,14 @@ run_fuzz() {  # run_fuzz <build-dir> <seconds>
 }
 
 # Our own builds treat warnings as errors; a packager's or a user's build leaves them warnings.
-run_suite "normal build" build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_WERROR=ON
-run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF \
+# The normal tree is optimised as a release is, without debug information (a failure's stack is
+# read in the sanitizer tree), and builds file by file, so that a file that lacks an include of
+# its own fails here. The sanitizer tree keeps its debug information and compiles each target's
+# files together (a unity build): the same code, in about half the time.
+run_suite "normal build" build -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
   -DQUILLON_WERROR=ON
+run_suite "sanitizer build" build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF \
+  -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 -DQUILLON_WERROR=ON
 run_fuzz build-fuzz 20
 phase_done "fuzzing"
 

@@ -8,11 +8,8 @@
 #include "main/CSizer.h"
 #include "desktop/Twips.h"
 #include "desktop/WindowFrame.h"
+#include "support/GeometryPrinters.h"
 
-// Readable geometry in failure messages (found by argument-dependent lookup).
-static void PrintTo(const QRect& r, std::ostream* os) {
-    *os << "(" << r.left() << ", " << r.top() << ", " << r.width() << " x " << r.height() << ")";
-}
 namespace quillon::test {
 namespace {
 

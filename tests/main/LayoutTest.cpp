@@ -12,14 +12,7 @@
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 #include "support/Wait.h"
-
-// Readable geometry in failure messages (found by argument-dependent lookup).
-static void PrintTo(const QRect& r, std::ostream* os) {
-    *os << "(" << r.left() << ", " << r.top() << ", " << r.width() << " x " << r.height() << ")";
-}
-static void PrintTo(const QSize& s, std::ostream* os) {
-    *os << s.width() << " x " << s.height();
-}
+#include "support/GeometryPrinters.h"
 
 namespace quillon::test {
 namespace {

@@ -21,7 +21,7 @@
 namespace quillon::test {
 namespace {
 
-const QString kInitKey = QStringLiteral("SOFTWARE\\Corvane\\Init");
+const QString kLoginKey = QStringLiteral("SOFTWARE\\Corvane\\Init");
 const QString kDemoKey = QStringLiteral("SOFTWARE\\Corvane\\demo");
 
 using StartupTest = MainFixture;
@@ -151,11 +151,11 @@ TEST_F(StartupTest, CloseWritesEveryValueWithItsType) {
     EXPECT_TRUE(storedType(kDemoKey, QStringLiteral("IPAddress")).isEmpty());
 
     for (const QString& name : {QStringLiteral("bSaveLogin"), QStringLiteral("bSSL")}) {
-        EXPECT_EQ(storedType(kInitKey, name), QStringLiteral("REG_DWORD")) << name.toStdString();
+        EXPECT_EQ(storedType(kLoginKey, name), QStringLiteral("REG_DWORD")) << name.toStdString();
     }
     for (const QString& name : {QStringLiteral("Username"), QStringLiteral("Password"),
                                 QStringLiteral("Port"), QStringLiteral("RefreshRate")}) {
-        EXPECT_EQ(storedType(kInitKey, name), QStringLiteral("REG_SZ")) << name.toStdString();
+        EXPECT_EQ(storedType(kLoginKey, name), QStringLiteral("REG_SZ")) << name.toStdString();
     }
     EXPECT_EQ(storedValue(QStringLiteral("bSaveLogin")), QStringLiteral("1"));
     EXPECT_EQ(storedValue(QStringLiteral("RefreshRate")),
