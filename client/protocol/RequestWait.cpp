@@ -39,22 +39,35 @@ class TransferThread {
     };
 
     TransferThread() : thread_([this] { serve(); }) {}
-    ~TransferThread() {
+    ~TransferThread() { stop(); }
+    TransferThread(const TransferThread&) = delete;
+    TransferThread& operator=(const TransferThread&) = delete;
+
+    // Ends the thread once the jobs posted so far have run. The libraries that the transfers
+    // use free their per-thread state (OpenSSL's, for one) when the thread ends, but only until
+    // their own clean-up at the program's exit has run; a thread that ends after it leaks that
+    // state. So the thread ends with the application object, before the exit handlers.
+    void stop() {
         {
             const std::lock_guard lock(mutex_);
+            if (stopping_) {
+                return;
+            }
             stopping_ = true;
         }
         wake_.notify_all();
         thread_.join();
     }
-    TransferThread(const TransferThread&) = delete;
-    TransferThread& operator=(const TransferThread&) = delete;
 
+    // Null once the thread is stopping: the caller then runs the work itself.
     std::shared_ptr<Job> post(std::function<void()> work) {
         auto job = std::make_shared<Job>();
         job->work = std::move(work);
         {
             const std::lock_guard lock(mutex_);
+            if (stopping_) {
+                return nullptr;
+            }
             queue_.push_back(job);
         }
         wake_.notify_all();
@@ -91,8 +104,14 @@ class TransferThread {
     std::thread thread_;  // last: starts once the members above exist
 };
 
+// First asked for on the user-interface thread, while the application object exists.
 TransferThread& transferThread() {
     static TransferThread thread;
+    static const bool stopsWithApplication = [] {
+        qAddPostRoutine([] { transferThread().stop(); });
+        return true;
+    }();
+    (void)stopsWithApplication;
     return thread;
 }
 
@@ -128,6 +147,9 @@ TransferReply WaitForReply(const std::function<TransferReply()>& transfer) {
         QMetaObject::invokeMethod(
             &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
+    if (!job) {
+        return runGuarded(transfer);  // the application object is going away
+    }
     // Returns at once while the application is quitting; the wait below still holds.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     transferThread().waitFor(job);

@@ -9,8 +9,8 @@ namespace quillon {
 // How a request waits for its reply without freezing the windows.
 //
 // The procedures see a blocking call that returns the reply. On the user-interface thread the
-// transfer itself runs on a worker thread (one, kept for the program's run; overlapping requests
-// queue there) while this thread waits in a local event loop that
+// transfer itself runs on a worker thread (one, kept until the application object goes;
+// overlapping requests queue there) while this thread waits in a local event loop that
 // delivers no user input: keys and clicks stay queued until the request ends (as they would
 // behind a blocked thread), while windows repaint and timers fire. A timer handler that could
 // start a request must therefore ask RequestInFlight() first and leave its work to a later tick.

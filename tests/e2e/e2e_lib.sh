@@ -13,21 +13,14 @@ done
 no_proxy="127.0.0.1,localhost${no_proxy:+,$no_proxy}"
 NO_PROXY=$no_proxy
 export no_proxy NO_PROXY
+# No session bus: the tests need none. Without an address, libdbus would try to start one for the
+# screen from Qt's D-Bus thread (it forks `dbus-launch --autolaunch`), a child process and a
+# leak inside libdbus that come and go with that thread's timing.
+DBUS_SESSION_BUS_ADDRESS=disabled:
+export DBUS_SESSION_BUS_ADDRESS
 
 work=$(mktemp -d)
 sim_pid="" xvfb_pid="" quillon_pid=""
-cleanup() {
-  for pid in $quillon_pid $sim_pid $xvfb_pid; do
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  for f in "$work"/*.log; do echo "--- $f"; cat "$f"; done
-  exit 1
-}
 # wait_for SECONDS COMMAND...: polls the condition every tenth of a second.
 wait_for() {
   local tries=$(($1 * 10))
@@ -37,6 +30,29 @@ wait_for() {
     sleep 0.1
   done
   return 1
+}
+# stop PID: ends a process of the test's. A termination signal first; a process still there after
+# 20 s is killed: quillon, for one, waits for a question that is up (a failed test may leave one)
+# before it closes on the signal, and the test must end all the same.
+stop() {
+  kill "$1" 2>/dev/null || return 0
+  if ! wait_for 20 bash -c "! kill -0 $1 2>/dev/null"; then
+    echo "process $1 did not end on SIGTERM: killed"
+    kill -KILL "$1" 2>/dev/null
+  fi
+  wait "$1" 2>/dev/null
+}
+cleanup() {
+  for pid in $quillon_pid $sim_pid $xvfb_pid; do
+    stop "$pid"
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAILED: $*"
+  for f in "$work"/*.log; do echo "--- $f"; cat "$f"; done
+  exit 1
 }
 
 # start_sim: corvane-sim with its demo accounts; sets `hostport`.
@@ -82,10 +98,12 @@ records() {
   sim "/dnslogin3.asp?fxn=login&usr=$1&pwd=$2" | sed -n 's|.*DomainUserRecords:\([^<]*\)</p.*|\1|p'
 }
 
-# start_screen: a virtual screen on a display number Xvfb chooses itself.
+# start_screen: a virtual screen on a display number Xvfb chooses itself. It does not reset when
+# its last client leaves (-noreset): a test starts quillon again after one has ended, and a start
+# that meets the server in its reset cannot connect to it.
 start_screen() {
   exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   exec 3>&-
   wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
@@ -99,16 +117,73 @@ start_quillon() {
   quillon_pid=$!
 }
 
-# main_window: waits for the main window and prints its id.
-main_window() {
-  timeout 30 xdotool search --sync --onlyvisible --name '^Corvane Dynamic DNS version ' | head -n 1
+# The windows are looked for one search at a time, never with xdotool's --sync: a window that
+# goes away while xdotool reads it (a menu closing as a question opens) ends xdotool with an X
+# error, and a --sync search would give up there. A failed look is simply looked at again.
+
+# shown_window SECONDS PATTERN: waits for a visible window whose title matches PATTERN and
+# prints its id.
+shown_window() {
+  local id="" deadline=$((SECONDS + $1))
+  while [ -z "$id" ]; do
+    [ "$SECONDS" -le "$deadline" ] || return 1
+    id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n 1)
+    [ -n "$id" ] || sleep 0.1
+  done
+  echo "$id"
+}
+# quillon_popup: prints the id of a visible popup of quillon's (a menu, a list's drop-down: a
+# window that the window manager leaves alone); fails when there is none.
+quillon_popup() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$quillon_pid" 2>/dev/null); do
+    if xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes'; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
+no_popup() { ! quillon_popup >/dev/null; }
+# focused WINDOW: the window has the keyboard focus (it is mapped and its program took the focus),
+# so that keys typed now reach it.
+focused() {
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]
+}
+# box_in_front MAIN: prints the id of the window in front when it is a window of quillon's other
+# than MAIN that has the keyboard focus (a message box or a question); fails otherwise.
+box_in_front() {
+  local id
+  id=$(xdotool getwindowfocus 2>/dev/null) || return 1
+  [ -n "$id" ] && [ "$id" != "$1" ] || return 1
+  xdotool search --onlyvisible --pid "$quillon_pid" 2>/dev/null | grep -qx "$id" || return 1
+  echo "$id"
+}
+# gone WINDOW: the window is no longer shown (closed or hidden).
+gone() {
+  ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
 }
 
-# menu_exit WINDOW: File > Exit from the menu bar, with the mouse and the item's access key.
+# main_window: waits for the main window and prints its id.
+main_window() {
+  shown_window 30 '^Corvane Dynamic DNS version '
+}
+
+# menu_exit WINDOW: File > Exit from the menu bar, with the mouse and the item's access key, typed
+# once the menu shows.
 menu_exit() {
   xdotool mousemove --window "$1" 20 10 click 1
-  sleep 0.5
+  wait_for 10 quillon_popup >/dev/null || fail "File did not open its menu"
   xdotool key x
+}
+
+# question WINDOW-TITLE-PATTERN: waits for a message box of quillon's with that title to show and
+# take the keyboard focus, and prints its id; nothing when none comes within 10 s.
+question() {
+  local box
+  box=$(shown_window 10 "$1") || return 1
+  wait_for 10 focused "$box" || return 1
+  echo "$box"
 }
 
 # wait_exit: waits for quillon to end and checks that it ended well.

@@ -15,13 +15,29 @@ start_quillon
 main=$(main_window)
 [ -n "$main" ] || fail "the main window did not appear for demo"
 
-at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
-# pick X Y TEXT: opens the list at X,Y and picks the first item that begins with TEXT.
-pick() { at "$1" "$2"; xdotool type "$3"; xdotool key Return; sleep 0.3; }
+# The program takes the clicks and keys in the order they are sent, so a step waits only where
+# the X server would send input elsewhere: to a list's drop-down while it is open, and to a
+# message box only once it has the keyboard.
+at() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
+# pick X Y TEXT: opens the list at X,Y and picks the first item that begins with TEXT; returns
+# once the drop-down has closed, so that the next click reaches the window again.
+pick() {
+  at "$1" "$2"
+  wait_for 10 quillon_popup >/dev/null || fail "the list at $1,$2 did not open"
+  xdotool type "$3"
+  xdotool key Return
+  wait_for 10 no_popup || fail "the list at $1,$2 did not close"
+}
 # field X Y TEXT: replaces the text of the box at X,Y.
 field() { at "$1" "$2"; xdotool key ctrl+a; xdotool type "$3"; }
-# answer: dismisses the message box in front with its default button.
-answer() { sleep 0.5; xdotool key Return; sleep 0.5; }
+# answer: dismisses the message box in front with its default button, once it has the keyboard,
+# and waits for it to close.
+answer() {
+  local box
+  box=$(wait_for 10 box_in_front "$main") || fail "no message box came"
+  xdotool key Return
+  wait_for 10 gone "$box" || fail "the message box did not close"
+}
 has() { [[ "$(records "$1" "$1")" == *"$2"* ]]; }
 
 # Add: demo-lab.example, A, e2e -> 10.20.30.40; Enter in the address box sends it.

@@ -11,7 +11,7 @@ start_sim
 start_screen
 start_quillon
 
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Login  version ' | head -n 1)
+wid=$(shown_window 20 '^Login  version ')
 [ -n "$wid" ] || fail "the login window did not appear"
 xdotool windowfocus --sync "$wid" || fail "could not focus the login window"
 # The user-name box has the focus when the window opens.
