@@ -97,7 +97,9 @@ bool StorePendingReAdds(const QString& userKey, const PendingReAdds& pending, QS
             stored = reg.setValue(store::kPendingReAdds, pending.toText());
         }
         if (!stored && why != nullptr) {
-            *why = QStringLiteral("the store did not take the write");
+            *why = QStringLiteral(
+                "the store did not take the write (it is read-only or full, or another program "
+                "holds it)");
         }
         return stored;
     } catch (const ClientError& error) {

@@ -350,18 +350,34 @@ TEST_F(PendingReAddTest, AServerErrorOnTheDeleteKeepsTheRecordPending) {
     expectBenchBackAndMarked();
 }
 
-// Another program holds the store's write lock past the busy time-out: the record cannot be
-// written ahead, so the check sends no delete and the user hears of it once; with the store
-// writable again the next check re-points the record.
+// Another connection holding the store's write lock past the busy time-out: the store takes
+// no write while it lives.
+class HeldStoreWriteLock {
+  public:
+    explicit HeldStoreWriteLock(const QString& path) {
+        EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db_), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    ~HeldStoreWriteLock() {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
+    HeldStoreWriteLock(const HeldStoreWriteLock&) = delete;
+    HeldStoreWriteLock& operator=(const HeldStoreWriteLock&) = delete;
+
+  private:
+    sqlite3* db_ = nullptr;
+};
+
+// The record cannot be written ahead: the check sends no delete and the user hears of it once;
+// with the store writable again the next check re-points the record.
 TEST_F(PendingReAddTest, AStoreThatCannotBeWrittenHoldsTheRePoint) {
     startWithMarkedBench();
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(dir_.filePath("registry.db").toUtf8().constData(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    tick(6);
-    tick(5);
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    {
+        const HeldStoreWriteLock held(dir_.filePath("registry.db"));
+        tick(6);
+        tick(5);
+    }
     QCoreApplication::processEvents();  // a box the check left for after its tick
     EXPECT_TRUE(ticklerRequests().isEmpty()) << ticklerRequests().join('\n').toStdString();
     EXPECT_TRUE(serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;192.0.2.11"));
@@ -372,6 +388,24 @@ TEST_F(PendingReAddTest, AStoreThatCannotBeWrittenHoldsTheRePoint) {
 
     tick(5);
     expectBenchBackAndMarked();
+}
+
+// The editor's Update/Add sends no delete either: the user hears that the change was not sent.
+TEST_F(PendingReAddTest, TheEditorSendsNothingWhileTheStoreCannotBeWritten) {
+    startWithMarkedBench();
+    mainControl<QTreeWidget>("lvDomainUser")->setCurrentItem(benchRow());
+    main().EditGrid();
+    mainControl<QCheckBox>("chkDomainAutoIP")->setChecked(false);
+    mainControl<QLineEdit>("txtServerIP")->setText(QStringLiteral("198.51.100.8"));
+    {
+        const HeldStoreWriteLock held(dir_.filePath("registry.db"));
+        main().cmdServerIP_Click();
+    }
+    EXPECT_TRUE(ticklerRequests().isEmpty()) << ticklerRequests().join('\n').toStdString();
+    EXPECT_TRUE(serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;192.0.2.11"));
+    EXPECT_EQ(messages_.texts().filter("The change was not sent").size(), 1)
+        << messages_.texts().join('\n').toStdString();
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
 }
 
 }  // namespace
