@@ -3,8 +3,8 @@
 #include <QStringList>
 
 #include "account/clsUser.h"
-#include "protocol/AddressRules.h"
 #include "cycle/UpdateCycle.h"
+#include "protocol/AddressRules.h"
 
 namespace quillon {
 
@@ -88,7 +88,7 @@ QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString&
     return list;
 }
 
-AutoIPCycle::AutoIPCycle(PendingReAdds& pending, std::function<void()> savePending)
+AutoIPCycle::AutoIPCycle(PendingReAdds& pending, std::function<bool()> savePending)
     : pending_(pending), savePending_(std::move(savePending)) {}
 
 AddressCheck AutoIPCycle::checkAddress() {
@@ -170,7 +170,13 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
                                   repoint.newAddress};
         const bool wasPending = pending_.find(ahead) != nullptr;
         pending_.add(ahead);
-        savePending_();
+        if (!savePending_()) {
+            // Nothing unsaved is acted on: a delete whose record a crash could lose is not sent.
+            if (!wasPending) {
+                pending_.remove(ahead);
+            }
+            break;
+        }
         QString name = repoint.name;
         repoint.deleted = DNSTicklerOutcome(record.domain, name, kRecordDelete, record.recordType,
                                             record.address, false, 1);

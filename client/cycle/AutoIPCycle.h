@@ -68,9 +68,9 @@ struct Repoint {
 
 class AutoIPCycle {
   public:
-    // `savePending` stores the pending list; it is called before every delete of a re-point
-    // and whenever the list changed.
-    AutoIPCycle(PendingReAdds& pending, std::function<void()> savePending);
+    // `savePending` stores the pending list and tells whether the store took it; it is called
+    // before every delete of a re-point and whenever the list changed.
+    AutoIPCycle(PendingReAdds& pending, std::function<bool()> savePending);
 
     // Asks the service for the public address (GetIPAddress) and judges it. When detection fails
     // or the address is not usable, the records are left alone: a wrong address is never a reason
@@ -85,7 +85,8 @@ class AutoIPCycle {
     // Re-points every marked record whose address differs from `newIP` (a port relay: its host),
     // in the given order: the record is written to the pending list, removed at its address and
     // added at the new one; it stays pending unless the add succeeded or the service refused the
-    // delete (then it was never removed).
+    // delete on a 2xx reply (then it was never removed). When the pending list cannot be stored,
+    // no delete is sent: that record and the ones after it are left as they are for this check.
     std::vector<Repoint> repointMarked(const std::vector<CycleRecord>& records,
                                        const QString& newIP);
 
@@ -96,7 +97,7 @@ class AutoIPCycle {
 
   private:
     PendingReAdds& pending_;
-    std::function<void()> savePending_;
+    std::function<bool()> savePending_;
     QSet<QString> reportedUnusable_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cycle/UpdateCycle.h"
+#include "platform/ClientError.h"
 #include "registry/Registry.h"
 #include "settings/SettingsSchema.h"
 #include "protocol/basDNS.h"
@@ -77,13 +78,29 @@ PendingReAdds PendingReAdds::fromText(const QString& text) {
     return pending;
 }
 
-void StorePendingReAdds(const QString& userKey, const PendingReAdds& pending) {
-    Registry reg;
-    reg.setKey(userKey);
-    if (pending.isEmpty()) {
-        reg.deleteValue(store::kPendingReAdds);
-    } else {
-        reg.setValue(store::kPendingReAdds, pending.toText());
+bool StorePendingReAdds(const QString& userKey, const PendingReAdds& pending, QString* why) {
+    try {
+        Registry reg;
+        reg.setKey(userKey);
+        bool stored = false;
+        if (pending.isEmpty()) {
+            // Deleting a value that is not there is no failure.
+            stored = reg.deleteValue(store::kPendingReAdds) ||
+                     reg.getValue(store::kPendingReAdds).isEmpty();
+        } else {
+            stored = reg.setValue(store::kPendingReAdds, pending.toText());
+        }
+        if (!stored && why != nullptr) {
+            *why = QStringLiteral(
+                "the store did not take the write (it is read-only or full, or another program "
+                "holds it)");
+        }
+        return stored;
+    } catch (const ClientError& error) {
+        if (why != nullptr) {
+            *why = error.description();
+        }
+        return false;
     }
 }
 

@@ -58,8 +58,10 @@ class PendingReAdds {
 };
 
 // Writes the list into the user key `userKey` (the value PendingReAdds), or removes the value when
-// the list is empty.
-void StorePendingReAdds(const QString& userKey, const PendingReAdds& pending);
+// the list is empty. False when the store did not take the write (a read-only or full store, one
+// another program holds past the busy time-out); `why` then says why.
+bool StorePendingReAdds(const QString& userKey, const PendingReAdds& pending,
+                        QString* why = nullptr);
 
 // The address a pending record's add should send now that the public address is `newIP`: a
 // record without AutoIP keeps its own address; otherwise for a port relay the stored relay

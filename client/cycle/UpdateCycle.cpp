@@ -1,5 +1,7 @@
 #include "cycle/UpdateCycle.h"
 
+#include <algorithm>
+
 #include "protocol/basDNS.h"
 
 namespace quillon {
@@ -19,6 +21,16 @@ double TickThreshold(const QString& refreshRateText) {
         rate = kDefaultRefreshRateSeconds;
     }
     return rate / 10.0 - 1.0;
+}
+
+int LoginRetrySeconds(int failures, int refreshSeconds) {
+    constexpr int kFirst = 10;
+    const int cap = std::max(kFirst, refreshSeconds);
+    int wait = kFirst;
+    for (int i = 1; i < failures && wait < cap; ++i) {
+        wait *= 2;
+    }
+    return std::min(wait, cap);
 }
 
 QString CheckTimeText(const QDateTime& when) {

@@ -29,6 +29,12 @@ constexpr int kDefaultRefreshRateSeconds = 60;
 // not a number counts as the default rate.
 double TickThreshold(const QString& refreshRateText);
 
+// The wait in seconds before the next login while the service cannot be reached or answers with
+// errors, after `failures` failed logins in a row: 10 s after the first, doubling after each
+// further one, at most `refreshSeconds` (the login carries the password: a service in trouble is
+// not asked every 10 s), and never under 10 s (one tick).
+int LoginRetrySeconds(int failures, int refreshSeconds);
+
 // The time of a check as "m/d/yy h:nn:ss am/pm": month and day without leading zeros, a two-digit
 // year, a 12-hour clock (0 and 12 read 12), two-digit minutes and seconds, "am" or "pm".
 QString CheckTimeText(const QDateTime& when);

@@ -13,16 +13,16 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/clsUser.h"
-#include "login/frmLogin.h"
 #include "cycle/AutoIPCycle.h"
-#include "main/CSizer.h"
-#include "main/EnterKey.h"
-#include "main/cSysTray.h"
 #include "desktop/PageOpener.h"
 #include "desktop/ProgramForm.h"
 #include "desktop/Twips.h"
+#include "diagnostics/ErrorReport.h"
+#include "login/frmLogin.h"
+#include "main/CSizer.h"
+#include "main/EnterKey.h"
+#include "main/cSysTray.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 #include "settings/SettingsSchema.h"
@@ -33,7 +33,7 @@ QString sStartTime;
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent),
-      cycle_(std::make_unique<AutoIPCycle>(pending_, [this] { savePendingReAdds(); })) {
+      cycle_(std::make_unique<AutoIPCycle>(pending_, [this] { return savePendingReAdds(); })) {
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));

@@ -6,9 +6,9 @@
 #include <QString>
 #include <memory>
 
-#include "login/frmLogin.h"
 #include "cycle/GridRecord.h"
 #include "cycle/PendingReAdds.h"
+#include "login/frmLogin.h"
 #include "protocol/MainWindowLink.h"
 
 class QAction;
@@ -244,7 +244,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // Tells the user, once the tick has ended, that the service reported an unusable address.
     void tellUnusableAddress(const QString& address);
     void retryPendingReAdds(const QString& newIP);
-    void savePendingReAdds();
+    // Stores the pending list; false when the store did not take it (the user is told once).
+    bool savePendingReAdds();
     // Whether the record the editor opened is this one, as the service held it when opened.
     bool isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
                         const QString& address) const;
@@ -419,6 +420,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool bSizing_ = false;
 
     // Records whose re-point removed them from the service but could not add them back.
+    // The user was told that the settings cannot be saved (once per run).
+    bool storeFailureTold_ = false;
     PendingReAdds pending_;
     // The update cycle's decisions and requests, over pending_.
     std::unique_ptr<AutoIPCycle> cycle_;

@@ -5,18 +5,19 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/clsUser.h"
 #include "cycle/BusyFlag.h"
+#include "cycle/UpdateCycle.h"
 #include "desktop/FillComboFromList.h"
+#include "diagnostics/ErrorReport.h"
 #include "main/GridRows.h"
 #include "main/RecordValidation.h"
-#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
-#include "protocol/basDNS.h"
 #include "protocol/RequestWait.h"
 #include "main/MessageTexts.h"
+#include "protocol/basDNS.h"
+#include "registry/AccountLock.h"
 
 // The record editor: Add opens it empty, Edit and a double-click on a row open the selected
 // record, Update/Add validates and turns a change into a delete of the old record and an add
@@ -207,8 +208,19 @@ void frmMain::cmdServerIP_Click() {
             PendingRecord ahead = PendingKeyOf(old);
             ahead.address = editedAddress_;
             ahead.autoIP = old.AutoIP;
+            const bool wasPending = pending_.find(ahead) != nullptr;
             pending_.add(ahead);
-            savePendingReAdds();
+            if (!savePendingReAdds()) {
+                // The record could be lost should the add fail: nothing is sent.
+                if (!wasPending) {
+                    pending_.remove(ahead);
+                }
+                MsgBox(QStringLiteral("The change was not sent: Quillon cannot save its settings "
+                                      "in %1, and the record stays as it is.")
+                           .arg(SettingsStorePath()),
+                       MsgButtons::OK, kCorvane);
+                return;
+            }
             QString oldName = old.Name;
             const UpdateOutcome outcome =
                 DNSTicklerOutcome(old.Domain, oldName, QStringLiteral("RECORDDELETE"),

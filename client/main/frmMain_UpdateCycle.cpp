@@ -8,19 +8,20 @@
 #include <optional>
 #include <vector>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
 #include "cycle/AutoIPCycle.h"
+#include "cycle/UpdateCycle.h"
+#include "diagnostics/ErrorReport.h"
 #include "main/GridRows.h"
 #include "main/RecordValidation.h"
-#include "cycle/UpdateCycle.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
-#include "protocol/basDNS.h"
-#include "registry/Registry.h"
 #include "protocol/RequestWait.h"
+#include "protocol/basDNS.h"
+#include "registry/AccountLock.h"
+#include "registry/Registry.h"
 
 // The update cycle: the two timers, the IP check, the re-point of a free account's host and of
 // an account's marked records, the records waiting to be added back, and the AutoIP list rebuilt
@@ -211,8 +212,24 @@ bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, c
            editedAddress_.compare(address, Qt::CaseInsensitive) == 0;
 }
 
-void frmMain::savePendingReAdds() {
-    StorePendingReAdds(userKey(), pending_);
+bool frmMain::savePendingReAdds() {
+    QString why;
+    if (StorePendingReAdds(userKey(), pending_, &why)) {
+        return true;
+    }
+    if (!storeFailureTold_) {
+        storeFailureTold_ = true;
+        // Told after the tick or the click has ended: the box's own event loop must not run
+        // between a write and the requests it guards.
+        QTimer::singleShot(0, this, [why] {
+            MsgBox(QStringLiteral("Quillon cannot save its settings in %1: %2.\r\n\r\nRecords are "
+                                  "not changed while their changes cannot be saved first; they "
+                                  "are tried again at the next IP check.")
+                       .arg(SettingsStorePath(), why),
+                   MsgButtons::OK, QStringLiteral("Corvane"));
+        });
+    }
+    return false;
 }
 
 void frmMain::UpdateAutoIpList() {

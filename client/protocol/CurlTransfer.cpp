@@ -219,7 +219,7 @@ TransferReply CurlTransfer::Connection::perform(const Request& request) {
     if ((status < 200 || status > 299) && !HoldsServiceReply(body)) {
         return failed(QStringLiteral("the server answered with status %1").arg(status));
     }
-    return TransferReply{true, std::move(body), QString()};
+    return TransferReply{true, std::move(body), QString(), status};
 }
 
 }  // namespace quillon

@@ -12,6 +12,9 @@ struct TransferReply {
     bool ok = false;
     QString body;
     QString error;
+    // The reply's HTTP status. A service reply that came with an error status (outside 200-299)
+    // is a failure of the service, which may have carried out the request before it failed.
+    long status = 200;
 };
 
 // The transfer operation: one blocking GET of a full request address, the reply body as text.

@@ -76,9 +76,10 @@ bool DNSTickler(const QString& domain, QString& name, const QString& command,
                 int trackAutoIP);
 
 // What became of an update request: done, refused by the service (it answered without
-// "SUCCESS"), or no reply at all (a failed transfer: whether the service carried it out is not
-// known).
-enum class UpdateOutcome { Done, Refused, NoReply };
+// "SUCCESS" and with a 2xx status: nothing was done), failed on the service (its reply came with
+// an error status: it may have carried the request out before it failed), or no reply at all (a
+// failed transfer: whether the service carried it out is not known).
+enum class UpdateOutcome { Done, Refused, ServerError, NoReply };
 // Whether the service's refusal sets the connection status to "not connected", as it does for
 // the user's own requests, or leaves it alone, for a retry the program sends by itself: the
 // service did answer.

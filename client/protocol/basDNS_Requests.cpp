@@ -27,12 +27,20 @@ void skipErrors(Step step) {
 }
 
 // Sends a request through the program's transfer; a failed transfer gives no reply.
-std::optional<QString> send(const QString& query) {
-    const TransferReply reply = serviceTransfer().OpenURL(sServiceURL + query);
+std::optional<TransferReply> sendRequest(const QString& query) {
+    TransferReply reply = serviceTransfer().OpenURL(sServiceURL + query);
     if (!reply.ok) {
         return std::nullopt;
     }
-    return reply.body;
+    return reply;
+}
+
+std::optional<QString> send(const QString& query) {
+    std::optional<TransferReply> reply = sendRequest(query);
+    if (!reply) {
+        return std::nullopt;
+    }
+    return std::move(reply->body);
 }
 
 // A success switches the status (and the tray icon) back to connected only when the label shows
@@ -71,10 +79,11 @@ struct Outcome {
 UpdateOutcome runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
                         const std::function<void(const QString&)>& onSuccess,
                         OnRefusal onRefusal = OnRefusal::MarkNotConnected) {
-    const std::optional<QString> reply = send(query);
-    if (!reply) {
+    const std::optional<TransferReply> answered = sendRequest(query);
+    if (!answered) {
         return UpdateOutcome::NoReply;  // a failed transfer: nothing shown, nothing changed
     }
+    const QString* reply = &answered->body;
     if (reply->contains(kSuccess)) {
         markConnected();
         onSuccess(*reply);
@@ -90,7 +99,8 @@ UpdateOutcome runUpdate(const QString& query, const Outcome& outcome, bool showM
     if (onRefusal == OnRefusal::MarkNotConnected) {
         markNotConnected();
     }
-    return UpdateOutcome::Refused;
+    const bool serverError = answered->status < 200 || answered->status > 299;
+    return serverError ? UpdateOutcome::ServerError : UpdateOutcome::Refused;
 }
 
 }  // namespace

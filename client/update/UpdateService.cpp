@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "account/AccountExpiry.h"
-#include "protocol/LoginReply.h"
 #include "account/clsUser.h"
 #include "cycle/BusyFlag.h"
 #include "cycle/KeepAccountAddress.h"
@@ -13,13 +12,14 @@
 #include "platform/ClientError.h"
 #include "platform/Clock.h"
 #include "platform/ServiceDefaultAddress.h"
+#include "protocol/LoginReply.h"
 #include "protocol/MainWindowLink.h"
+#include "protocol/RequestWait.h"
 #include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
-#include "protocol/RequestWait.h"
-#include "settings/SettingsSchema.h"
 #include "settings/EndpointOverrides.h"
+#include "settings/SettingsSchema.h"
 
 namespace quillon {
 
@@ -54,7 +54,7 @@ UpdaterSettings LoadUpdaterSettings() {
 }
 
 UpdateService::UpdateService(std::function<void(const QString&)> say)
-    : say_(std::move(say)), cycle_(pending_, [this] { savePending(); }) {
+    : say_(std::move(say)), cycle_(pending_, [this] { return savePending(); }) {
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &UpdateService::tick);
 }
@@ -228,8 +228,13 @@ void UpdateService::tick() {
         tickCount_ += 1;
         return;
     }
-    // Not logged in (the service away, a window holding the account): every tick tries again,
-    // so that the run goes on soon after the window lets the account go.
+    // Not logged in while a window holds the account: every tick tries again, so that the run goes
+    // on soon after the window lets the account go. While the service is away, the tries back off.
+    if (!loggedIn_ && loginWaitTicks_ > 0) {
+        loginWaitTicks_ -= 1;
+        tickCount_ += 1;
+        return;
+    }
     const bool due = tickCount_ >= threshold_ || !loggedIn_;
     if (!due) {
         tickCount_ += 1;
@@ -243,6 +248,7 @@ void UpdateService::tick() {
         switch (logIn()) {
             case LoginResult::LoggedIn:
                 loggedIn_ = true;
+                loginFailures_ = 0;
                 if (waitingForWindow_) {
                     waitingForWindow_ = false;
                 }
@@ -255,6 +261,13 @@ void UpdateService::tick() {
                 finish(kUserMustMend);
                 return;
             case LoginResult::NotReached:
+                loginFailures_ += 1;
+                // The next tick comes 10 s from now: the ticks before it are let pass.
+                loginWaitTicks_ =
+                    LoginRetrySeconds(loginFailures_,
+                                      ChosenRefreshRate(settings_.refreshRate, false)) *
+                        1000 / kTickMs -
+                    1;
                 if (!serviceLost_) {
                     serviceLost_ = true;
                     say_(QStringLiteral("the service at %1 cannot be reached or answers with an "
@@ -391,8 +404,18 @@ void UpdateService::storeAutoIPs() {
     storedAutoIPs_ = sAutoIPs;
 }
 
-void UpdateService::savePending() {
-    StorePendingReAdds(userKey(), pending_);
+bool UpdateService::savePending() {
+    QString why;
+    if (StorePendingReAdds(userKey(), pending_, &why)) {
+        return true;
+    }
+    if (!storeFailureSaid_) {
+        storeFailureSaid_ = true;
+        say_(QStringLiteral("cannot save the settings in %1: %2: records are not re-pointed "
+                            "until it can")
+                 .arg(SettingsStorePath(), why));
+    }
+    return false;
 }
 
 int UpdateService::runOnce() {

@@ -79,7 +79,7 @@ class UpdateService : public QObject {
     void checkDomainRecords(const QString& newIP);
     void reportConnection();
     void storeAutoIPs();
-    void savePending();
+    bool savePending();
     void reloadSettings();
     // A window keeps the account: no check until it lets it go (said once).
     void holdOffForWindow();
@@ -93,6 +93,10 @@ class UpdateService : public QObject {
     AutoIPCycle cycle_;
     QTimer timer_;
     int tickCount_ = 0;
+    // Failed logins in a row (the service away or answering errors), and the ticks to let pass
+    // before the next try.
+    int loginFailures_ = 0;
+    int loginWaitTicks_ = 0;
     double threshold_ = 0;
     bool loggedIn_ = false;
     bool waitingForWindow_ = false;
@@ -101,6 +105,7 @@ class UpdateService : public QObject {
     bool stopping_ = false;
     bool finished_ = false;
     bool freeAutoIP_ = false;
+    bool storeFailureSaid_ = false;
     QString storedAutoIPs_;
     QString lastPendingText_;
     QString lastAddress_;

@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTreeWidget>
 
@@ -323,6 +325,87 @@ TEST_F(PendingReAddTest, EditingAPendingRowKeepsItsMarkAndSendsNoDelete) {
     EXPECT_TRUE(AutoIPListContains(sAutoIPs, "DEMO-LAB.EXAMPLE;;A;;BENCH;;198.51.100.8~~"));
     ASSERT_NE(benchRow(), nullptr);
     EXPECT_EQ(benchRow()->text(4), QStringLiteral("Yes"));
+}
+
+// The service removed the record and then failed with an error status, and the add is lost: the
+// error proves nothing, so the record stays pending and the next check adds it back.
+TEST_F(PendingReAddTest, AServerErrorOnTheDeleteKeepsTheRecordPending) {
+    startWithMarkedBench();
+    {
+        HookTransfer transfer;
+        transfer.before = [&](const QString& url) {
+            if (url.contains("DNSCommand=RECORDDELETE")) {
+                ASSERT_TRUE(sim_->get(url.mid(url.indexOf("/dnslogin3.asp"))).contains("SUCCESS"));
+                sim_->injectErrorStatus(1, 500, "Service storage failure.");
+                sim_->injectFault(SimProcess::Fault::Drop, 2);
+            }
+        };
+        tick(6);
+    }
+    EXPECT_FALSE(serviceRecords("demo", "demo").contains(";;bench;;"));
+    ASSERT_EQ(main().pendingReAdds().records().size(), 1u);
+    EXPECT_FALSE(userValue("demo", "PendingReAdds").isEmpty());
+    sim_->clearLog();
+    tick(5);
+    expectBenchBackAndMarked();
+}
+
+// Another connection holding the store's write lock past the busy time-out: the store takes
+// no write while it lives.
+class HeldStoreWriteLock {
+  public:
+    explicit HeldStoreWriteLock(const QString& path) {
+        EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db_), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    ~HeldStoreWriteLock() {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
+    HeldStoreWriteLock(const HeldStoreWriteLock&) = delete;
+    HeldStoreWriteLock& operator=(const HeldStoreWriteLock&) = delete;
+
+  private:
+    sqlite3* db_ = nullptr;
+};
+
+// The record cannot be written ahead: the check sends no delete and the user hears of it once;
+// with the store writable again the next check re-points the record.
+TEST_F(PendingReAddTest, AStoreThatCannotBeWrittenHoldsTheRePoint) {
+    startWithMarkedBench();
+    {
+        const HeldStoreWriteLock held(dir_.filePath("registry.db"));
+        tick(6);
+        tick(5);
+    }
+    QCoreApplication::processEvents();  // a box the check left for after its tick
+    EXPECT_TRUE(ticklerRequests().isEmpty()) << ticklerRequests().join('\n').toStdString();
+    EXPECT_TRUE(serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;192.0.2.11"));
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
+    const QStringList told = messages_.texts().filter(dir_.filePath("registry.db"));
+    ASSERT_EQ(told.size(), 1) << messages_.texts().join('\n').toStdString();
+    EXPECT_EQ(messages_.shown().back().title, QStringLiteral("Corvane"));
+
+    tick(5);
+    expectBenchBackAndMarked();
+}
+
+// The editor's Update/Add sends no delete either: the user hears that the change was not sent.
+TEST_F(PendingReAddTest, TheEditorSendsNothingWhileTheStoreCannotBeWritten) {
+    startWithMarkedBench();
+    mainControl<QTreeWidget>("lvDomainUser")->setCurrentItem(benchRow());
+    main().EditGrid();
+    mainControl<QCheckBox>("chkDomainAutoIP")->setChecked(false);
+    mainControl<QLineEdit>("txtServerIP")->setText(QStringLiteral("198.51.100.8"));
+    {
+        const HeldStoreWriteLock held(dir_.filePath("registry.db"));
+        main().cmdServerIP_Click();
+    }
+    EXPECT_TRUE(ticklerRequests().isEmpty()) << ticklerRequests().join('\n').toStdString();
+    EXPECT_TRUE(serviceRecords("demo", "demo").contains("demo-lab.example;;A;;bench;;192.0.2.11"));
+    EXPECT_EQ(messages_.texts().filter("The change was not sent").size(), 1)
+        << messages_.texts().join('\n').toStdString();
+    EXPECT_TRUE(main().pendingReAdds().isEmpty());
 }
 
 }  // namespace

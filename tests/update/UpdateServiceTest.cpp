@@ -4,8 +4,8 @@
 #include <QTimer>
 
 #include "LoginFixture.h"
-#include "login/WindowAccountHold.h"
 #include "account/clsUser.h"
+#include "login/WindowAccountHold.h"
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
 #include "registry/Registry.h"
@@ -117,6 +117,29 @@ TEST_F(UpdateServiceTest, AStopDuringACheckLetsItsSequenceFinish) {
     EXPECT_TRUE(records().contains("demo-lab.example;;A;;bench;;198.51.100.8"));
     EXPECT_TRUE(waitUntil([this] { return status_ == UpdateService::kStopped; }));
     EXPECT_EQ(linesWith("stopped"), 1);
+}
+
+// While the service answers with errors, the login (which carries the password) is tried again
+// after 10 s, then 20, 40, ... at most the refresh period (60 s here); the loss and the return are
+// each said once.
+TEST_F(UpdateServiceTest, TheLoginBacksOffWhileTheServiceFails) {
+    ASSERT_EQ(service_.prepare(), -1);
+    sim_->injectFault(SimProcess::Fault::Status, 1000, 503);
+    std::vector<int> loginTicks;
+    for (int t = 0; t <= 25; ++t) {
+        if (t == 20) {
+            sim_->clearFaults();
+        }
+        sim_->clearLog();
+        service_.tick();
+        if (!sim_->requestLog().filter("fxn=login").isEmpty()) {
+            loginTicks.push_back(t);
+        }
+    }
+    EXPECT_EQ(loginTicks, (std::vector<int>{0, 1, 3, 7, 13, 19, 25}));
+    EXPECT_EQ(linesWith("cannot be reached"), 1) << lines_.join('\n').toStdString();
+    EXPECT_EQ(linesWith("the service answers again"), 1);
+    EXPECT_EQ(linesWith("updating the records of demo"), 1);
 }
 
 }  // namespace
