@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QPointer>
 
+#include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
 #include "platform/TerminationSignals.h"
-#include "desktop/WidgetMessageBoxes.h"
 #include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "FuzzStore.h"
-#include "hivekit/NameFold.h"
 #include "RegChecks.h"
+#include "hivekit/NameFold.h"
 
 namespace {
 

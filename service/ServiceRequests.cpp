@@ -184,7 +184,8 @@ std::string answerUpdate(const Query& query, RequestContext& context, bool advan
         if (record.address.empty()) {
             return errorReply("IPAddress is missing.");
         }
-        if (context.store.putRecord(account->username, record) == SimStore::PutResult::OwnedByOther) {
+        if (context.store.putRecord(account->username, record) ==
+            SimStore::PutResult::OwnedByOther) {
             return errorReply("Record belongs to another account.");
         }
     } else if (isSubDomainHost(*account, record, advanced)) {

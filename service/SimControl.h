@@ -15,7 +15,7 @@ enum class FaultKind { Delay, Drop, Garbage, Status };
 
 struct Fault {
     FaultKind kind = FaultKind::Delay;
-    int param = 0;  // milliseconds for Delay, the HTTP status for Status
+    int param = 0;      // milliseconds for Delay, the HTTP status for Status
     std::string error;  // Status: when not empty, the body is the service's reply "Error:" + it
 };
 

@@ -184,7 +184,7 @@ bool SimStore::deleteRecord(const std::string& username, const DnsRecord& record
 }
 
 bool SimStore::deleteOrPark(const std::string& username, const DnsRecord& record,
-                         const std::string& parkingAddress) {
+                            const std::string& parkingAddress) {
     std::lock_guard lock(mutex_);
     exec("BEGIN IMMEDIATE");
     try {

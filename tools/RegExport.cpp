@@ -2,15 +2,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 #include "RegFile.h"
 #include "RegText.h"
+#include "hivekit/NameFold.h"
 
 namespace hivekit::reg {
 
 namespace {
-
 
 std::string Quote(const std::string& s) {
     std::string out = "\"";

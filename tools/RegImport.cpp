@@ -2,10 +2,10 @@
 // or UTF-8) and REGEDIT4 files, all of the file or nothing.
 #include <vector>
 
-#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 #include "RegFile.h"
 #include "RegText.h"
+#include "hivekit/NameFold.h"
 
 namespace hivekit::reg {
 
@@ -345,8 +345,8 @@ bool ImportLines(Store& store, const std::string& fileBytes, std::string& why) {
     }
     ImportState state;
     if (n == lines.size() || !ReadHeader(lines[n].text, state.wide)) {
-        why = "The file is not a registry file (it does not begin with \"" + std::string(kRegFileHeader) +
-              "\" or \"" + kOldHeader + "\").";
+        why = "The file is not a registry file (it does not begin with \"" +
+              std::string(kRegFileHeader) + "\" or \"" + kOldHeader + "\").";
         return false;
     }
     for (++n; n < lines.size(); ++n) {

@@ -4,11 +4,11 @@
 #include <optional>
 #include <sstream>
 
-#include "hivekit/NameFold.h"
 #include "RegChecks.h"
 #include "RegFile.h"
 #include "RegFileIo.h"
 #include "RegText.h"
+#include "hivekit/NameFold.h"
 #include "hivekit/Store.h"
 
 namespace hivekit::reg {

@@ -7,7 +7,7 @@ namespace quillon {
 // The account record: what the login fills from the service's reply and every other
 // part of the client reads. Public fields only, in the order the login fills them.
 class clsUser {
-public:
+  public:
     QString sUsername;
     QString sPassword;
     QString sIPAddress;

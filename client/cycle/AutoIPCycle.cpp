@@ -19,8 +19,8 @@ bool isPortRelay(const QString& recordType) {
 
 // Whether the account's record list holds the record at that address.
 bool listHolds(const PendingRecord& record, const QString& address) {
-    const QString entry = record.domain + kRecordFieldSep + record.recordType + kRecordFieldSep + record.name +
-                          kRecordFieldSep + address;
+    const QString entry = record.domain + kRecordFieldSep + record.recordType + kRecordFieldSep +
+                          record.name + kRecordFieldSep + address;
     return (kRecordEntrySep + objUser().sDomainUserRecords + kRecordEntrySep)
         .contains(kRecordEntrySep + entry + kRecordEntrySep, Qt::CaseInsensitive);
 }

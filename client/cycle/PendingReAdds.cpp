@@ -4,9 +4,9 @@
 
 #include "cycle/UpdateCycle.h"
 #include "platform/ClientError.h"
+#include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "settings/SettingsSchema.h"
-#include "protocol/basDNS.h"
 
 namespace quillon {
 
@@ -57,7 +57,8 @@ bool PendingReAdds::remove(const PendingRecord& record) {
 QString PendingReAdds::toText() const {
     QString text;
     for (const PendingRecord& r : records_) {
-        text += r.domain + kRecordFieldSep + r.recordType + kRecordFieldSep + r.name + kRecordFieldSep + r.address;
+        text += r.domain + kRecordFieldSep + r.recordType + kRecordFieldSep + r.name +
+                kRecordFieldSep + r.address;
         if (!r.autoIP) {
             text += kRecordFieldSep + QLatin1Char('0');
         }

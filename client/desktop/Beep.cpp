@@ -19,6 +19,8 @@ void Beep() {
     }
 }
 
-void setBeepHandler(std::function<void()> beep) { beeper() = std::move(beep); }
+void setBeepHandler(std::function<void()> beep) {
+    beeper() = std::move(beep);
+}
 
 }  // namespace quillon

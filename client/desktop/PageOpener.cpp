@@ -20,6 +20,8 @@ void OpenPage(const QString& url, QWidget* /*owner*/) {
     QDesktopServices::openUrl(QUrl(url));
 }
 
-void setPageOpener(std::function<void(const QString&)> o) { opener() = std::move(o); }
+void setPageOpener(std::function<void(const QString&)> o) {
+    opener() = std::move(o);
+}
 
 }  // namespace quillon

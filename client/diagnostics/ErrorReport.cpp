@@ -1,8 +1,8 @@
 #include "diagnostics/ErrorReport.h"
 
+#include "desktop/Beep.h"
 #include "diagnostics/LogFolder.h"
 #include "diagnostics/basErr.h"
-#include "desktop/Beep.h"
 #include "platform/MessageBox.h"
 
 namespace quillon {

@@ -5,10 +5,10 @@
 #include <QMouseEvent>
 
 #include "Version.h"
-#include "platform/Endpoints.h"
 #include "desktop/PageOpener.h"
 #include "desktop/ProgramForm.h"
 #include "desktop/Twips.h"
+#include "platform/Endpoints.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "login/frmLogin.h"
 #include "desktop/ProgramForm.h"
+#include "login/frmLogin.h"
 
 namespace quillon {
 

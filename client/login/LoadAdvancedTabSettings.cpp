@@ -4,16 +4,16 @@
 #include <QComboBox>
 #include <QWidget>
 
+#include "account/clsUser.h"
 #include "desktop/FillComboFromList.h"
 #include "diagnostics/ErrorReport.h"
-#include "account/clsUser.h"
 #include "platform/ClientError.h"
 #include "platform/Endpoints.h"
 #include "protocol/basDNS.h"
-#include "settings/EndpointOverrides.h"
 #include "registry/Registry.h"
-#include "settings/SettingsSchema.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/EndpointOverrides.h"
+#include "settings/SettingsSchema.h"
 
 namespace quillon {
 

@@ -4,13 +4,13 @@
 #include <exception>
 
 #include "account/AccountExpiry.h"
-#include "protocol/LoginReply.h"
 #include "account/ProgramFlags.h"
-#include "login/WindowAccountHold.h"
 #include "account/clsUser.h"
+#include "login/WindowAccountHold.h"
 #include "login/frmLogin.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "protocol/LoginReply.h"
 #include "protocol/MainWindowLink.h"
 #include "protocol/Transfer.h"
 #include "protocol/basDNS.h"

@@ -12,11 +12,11 @@
 
 #include "Version.h"
 #include "account/ProgramFlags.h"
-#include "platform/Endpoints.h"
 #include "desktop/KeyboardFocus.h"
 #include "desktop/ProgramForm.h"
 #include "desktop/Twips.h"
 #include "login/LoadAdvancedTabSettings.h"
+#include "platform/Endpoints.h"
 #include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
@@ -134,13 +134,11 @@ void frmLogin::buildLoginPanel() {
         panel(this, "frmLogin", menuBar_->geometry().bottom() + 1 + twipsToPixels(kPanelTop));
     // The window and its login panel share the name "frmLogin"; the panel is the QFrame.
     logoImage(frmLogin_, "Image1");
-    QLabel* userCaption =
-        label(frmLogin_, "Label1", store::kUsername, 1200, 300, 1035, 255);
+    QLabel* userCaption = label(frmLogin_, "Label1", store::kUsername, 1200, 300, 1035, 255);
     txtUsername_ = new QLineEdit(frmLogin_);
     txtUsername_->setObjectName(QStringLiteral("txtUsername"));
     place(txtUsername_, 2280, 255, 2000, 315);
-    QLabel* passwordCaption =
-        label(frmLogin_, "Label2", store::kPassword, 1200, 750, 1035, 255);
+    QLabel* passwordCaption = label(frmLogin_, "Label2", store::kPassword, 1200, 750, 1035, 255);
     txtPassword_ = new QLineEdit(frmLogin_);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
     txtPassword_->setEchoMode(QLineEdit::Password);

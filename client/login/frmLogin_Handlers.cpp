@@ -6,20 +6,20 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
+#include "account/ProgramFlags.h"
+#include "desktop/PageOpener.h"
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
-#include "account/ProgramFlags.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "login/frmLogin.h"
 #include "platform/ClientError.h"
 #include "platform/Endpoints.h"
-#include "desktop/PageOpener.h"
-#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
-#include "settings/SettingsSchema.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/SettingsSchema.h"
 
 // The login window's handlers other than the login action.
 
@@ -41,9 +41,10 @@ void frmLogin::cmdOKAdvanced_Click() {
         Registry reg;
         reg.setKey(store::kInitKey);
         // With SSL stored no port is chosen: the stored one stays for a later plain address.
-        SaveConnectionSettings(reg, chkSSL_->isChecked(),
-                               cboPorts_->currentIndex() >= 0 ? cboPorts_->currentText() : QString(),
-                               cboRefreshRate_->currentText());
+        SaveConnectionSettings(
+            reg, chkSSL_->isChecked(),
+            cboPorts_->currentIndex() >= 0 ? cboPorts_->currentText() : QString(),
+            cboRefreshRate_->currentText());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmLogin.cmdOKAdvanced_Click()"), error);
     }

@@ -6,17 +6,17 @@
 
 #include "account/clsUser.h"
 #include "cycle/BusyFlag.h"
-#include "main/EnterKey.h"
 #include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
+#include "login/LoadAdvancedTabSettings.h"
+#include "main/EnterKey.h"
+#include "main/MessageTexts.h"
 #include "main/frmMain.h"
 #include "platform/Autostart.h"
 #include "platform/MessageBox.h"
-#include "login/LoadAdvancedTabSettings.h"
+#include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
-#include "protocol/RequestWait.h"
-#include "main/MessageTexts.h"
 
 // The advanced frame: opening and closing it, the secure-update box, the autostart box, and the
 // free account's MX and service-alias boxes. Also the wiring of the sub-domain panel's and the

@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "desktop/Twips.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Autostart.h"
-#include "desktop/Twips.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
 

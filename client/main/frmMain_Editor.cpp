@@ -11,11 +11,11 @@
 #include "desktop/FillComboFromList.h"
 #include "diagnostics/ErrorReport.h"
 #include "main/GridRows.h"
+#include "main/MessageTexts.h"
 #include "main/RecordValidation.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "protocol/RequestWait.h"
-#include "main/MessageTexts.h"
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
 

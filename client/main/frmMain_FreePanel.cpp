@@ -2,18 +2,18 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/clsUser.h"
 #include "cycle/BusyFlag.h"
-#include "protocol/AddressRules.h"
 #include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
+#include "diagnostics/ErrorReport.h"
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
 #include "platform/MessageBox.h"
+#include "protocol/AddressRules.h"
+#include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
-#include "protocol/RequestWait.h"
 #include "settings/SettingsSchema.h"
 
 // The free account's sub-domain panel: its set-up after the login, the address check and
@@ -40,8 +40,9 @@ void frmMain::LoadFreeUserInfo() {
 
         bLoadingFreeUser = true;
         const std::pair<QLatin1String, QCheckBox*> boxes[] = {
-            {store::kMX, chkMX_},   {store::kFTP, chkFTP_}, {store::kMail, chkMail_}, {store::kTelnet, chkTelnet_},
-            {store::kVNC, chkVNC_}, {store::kWWW, chkWWW_}, {store::kIRC, chkIRC_},   {store::kPCAW, chkPCAW_},
+            {store::kMX, chkMX_},         {store::kFTP, chkFTP_},   {store::kMail, chkMail_},
+            {store::kTelnet, chkTelnet_}, {store::kVNC, chkVNC_},   {store::kWWW, chkWWW_},
+            {store::kIRC, chkIRC_},       {store::kPCAW, chkPCAW_},
         };
         for (const auto& [name, box] : boxes) {
             if (reg.getValue(name) == QLatin1String("1")) {

@@ -1,17 +1,17 @@
 #include <QLabel>
 #include <QTreeWidget>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/clsUser.h"
 #include "cycle/BusyFlag.h"
+#include "cycle/UpdateCycle.h"
+#include "diagnostics/ErrorReport.h"
 #include "main/GridItem.h"
 #include "main/GridRows.h"
-#include "cycle/UpdateCycle.h"
+#include "main/MessageTexts.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
-#include "protocol/basDNS.h"
 #include "protocol/RequestWait.h"
-#include "main/MessageTexts.h"
+#include "protocol/basDNS.h"
 
 // The record grid: the rebuild from the account's record list with its change cache, the
 // remembered selection, sorting, copying the selected row into the current record, and the
@@ -20,7 +20,6 @@
 namespace quillon {
 
 namespace {
-
 
 bool sameText(const QString& a, const QString& b) {
     return a == b || a.compare(b, Qt::CaseInsensitive) == 0;

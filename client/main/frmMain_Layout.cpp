@@ -4,18 +4,18 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/clsUser.h"
-#include "main/CSizer.h"
-#include "settings/StoredNumber.h"
-#include "main/cSysTray.h"
-#include "main/frmMain.h"
 #include "desktop/KeyboardFocus.h"
 #include "desktop/Twips.h"
 #include "desktop/WindowFrame.h"
+#include "diagnostics/ErrorReport.h"
+#include "main/CSizer.h"
+#include "main/cSysTray.h"
+#include "main/frmMain.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
 #include "settings/SettingsSchema.h"
+#include "settings/StoredNumber.h"
 
 // The layout: ShowFrame picks the frame that shows and sizes the window for it; Form_Resize
 // keeps the window's size and state in line with the mode. In grid mode the window is freely

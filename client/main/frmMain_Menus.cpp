@@ -3,10 +3,11 @@
 #include <QLabel>
 #include <QMenu>
 
+#include "account/ProgramFlags.h"
+#include "desktop/PageOpener.h"
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
-#include "account/ProgramFlags.h"
 #include "login/WindowAccountHold.h"
 #include "login/frmLogin.h"
 #include "main/ClickAction.h"
@@ -14,7 +15,6 @@
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
 #include "platform/NullToZero.h"
-#include "desktop/PageOpener.h"
 #include "registry/Registry.h"
 #include "settings/SettingsSchema.h"
 

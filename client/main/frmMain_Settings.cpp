@@ -4,14 +4,14 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
-#include "diagnostics/ErrorReport.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "diagnostics/ErrorReport.h"
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
-#include "settings/SettingsSchema.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/SettingsSchema.h"
 
 // SaveSettings: every setting the program keeps, written back to the store.
 
@@ -64,9 +64,11 @@ void frmMain::SaveSettings() {
                        txtCorvaneIP_->text(), false, checkState(chkAutoIP_));
             writeText(reg, store::kIPAddress, user.sIPAddress);
             const std::pair<QLatin1String, QCheckBox*> boxes[] = {
-                {store::kAutoIP, chkAutoIP_}, {store::kMX, chkMX_},         {store::kFTP, chkFTP_},
-                {store::kMail, chkMail_},     {store::kTelnet, chkTelnet_}, {store::kVNC, chkVNC_},
-                {store::kWWW, chkWWW_},       {store::kIRC, chkIRC_},       {store::kPCAW, chkPCAW_},
+                {store::kAutoIP, chkAutoIP_}, {store::kMX, chkMX_},
+                {store::kFTP, chkFTP_},       {store::kMail, chkMail_},
+                {store::kTelnet, chkTelnet_}, {store::kVNC, chkVNC_},
+                {store::kWWW, chkWWW_},       {store::kIRC, chkIRC_},
+                {store::kPCAW, chkPCAW_},
             };
             for (const auto& [name, box] : boxes) {
                 writeNumber(reg, name, checkState(box));
@@ -117,9 +119,10 @@ void frmMain::SaveSettings() {
         }
         // A start with SSL on leaves no port chosen: the stored port stays for the day SSL is
         // turned off again.
-        SaveConnectionSettings(login, chkSSL_->isChecked(),
-                               cboPorts_->currentIndex() >= 0 ? cboPorts_->currentText() : QString(),
-                               cboRefreshRate_->currentText());
+        SaveConnectionSettings(
+            login, chkSSL_->isChecked(),
+            cboPorts_->currentIndex() >= 0 ? cboPorts_->currentText() : QString(),
+            cboRefreshRate_->currentText());
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.SaveSettings()"), error);
     }

@@ -10,23 +10,23 @@
 #include <QTreeWidget>
 
 #include "Version.h"
-#include "desktop/FillComboFromList.h"
-#include "diagnostics/ErrorReport.h"
-#include "login/ExitWindows.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "desktop/FillComboFromList.h"
+#include "desktop/Twips.h"
+#include "diagnostics/ErrorReport.h"
+#include "login/ExitWindows.h"
+#include "login/LoadAdvancedTabSettings.h"
 #include "login/frmLogin.h"
 #include "main/CSizer.h"
-#include "settings/StoredNumber.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
-#include "desktop/Twips.h"
-#include "login/LoadAdvancedTabSettings.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
 #include "settings/SettingsSchema.h"
+#include "settings/StoredNumber.h"
 
 // Start-up: Form_Load, the automatic or interactive login, the restore loop of the user key,
 // and init, which fills the window for the account that logged in.
@@ -34,7 +34,6 @@
 namespace quillon {
 
 namespace {
-
 
 struct Column {
     const char* header;

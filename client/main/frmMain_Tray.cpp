@@ -6,25 +6,24 @@
 #include <QTimer>
 #include <utility>
 
+#include "account/ProgramFlags.h"
+#include "account/clsUser.h"
+#include "cycle/UpdateCycle.h"
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
-#include "account/ProgramFlags.h"
 #include "login/WindowAccountHold.h"
-#include "account/clsUser.h"
-#include "cycle/UpdateCycle.h"
+#include "main/MessageTexts.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "protocol/RequestWait.h"
-#include "main/MessageTexts.h"
 
 // The tray icons with their mouse handling and notices, and closing the window.
 
 namespace quillon {
 
 namespace {
-
 
 // How long a tray event or a termination signal that arrives during a request waits before it is
 // tried again.

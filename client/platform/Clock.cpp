@@ -9,8 +9,12 @@ std::function<QDateTime()>& clock() {
 }
 }  // namespace
 
-QDateTime Now() { return clock() ? clock()() : QDateTime::currentDateTime(); }
+QDateTime Now() {
+    return clock() ? clock()() : QDateTime::currentDateTime();
+}
 
-void setClock(std::function<QDateTime()> c) { clock() = std::move(c); }
+void setClock(std::function<QDateTime()> c) {
+    clock() = std::move(c);
+}
 
 }  // namespace quillon

@@ -4,8 +4,9 @@ namespace quillon {
 
 namespace {
 Endpoints defaults() {
-    return Endpoints{QString::fromLatin1(kDefaultUpdateHost), QString::fromLatin1(kDefaultSecureHost),
-                     QString::fromLatin1(kDefaultWebSite), QString()};
+    return Endpoints{QString::fromLatin1(kDefaultUpdateHost),
+                     QString::fromLatin1(kDefaultSecureHost), QString::fromLatin1(kDefaultWebSite),
+                     QString()};
 }
 }  // namespace
 
@@ -14,6 +15,8 @@ Endpoints& endpoints() {
     return current;
 }
 
-void resetEndpoints() { endpoints() = defaults(); }
+void resetEndpoints() {
+    endpoints() = defaults();
+}
 
 }  // namespace quillon

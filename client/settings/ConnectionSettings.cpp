@@ -65,9 +65,8 @@ int ChosenRefreshRate(const QString& stored, bool freeAccount) {
     if (stored.trimmed().toDouble() < 60) {
         return fallback;
     }
-    return RefreshRateChoices(freeAccount).split(QLatin1Char(',')).contains(stored)
-               ? stored.toInt()
-               : 90;
+    return RefreshRateChoices(freeAccount).split(QLatin1Char(',')).contains(stored) ? stored.toInt()
+                                                                                    : 90;
 }
 
 }  // namespace quillon

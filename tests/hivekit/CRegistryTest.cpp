@@ -2,9 +2,9 @@
 // default value, keys, AutoCreate and the errors and notices with their texts.
 #include <hivekit/Hivekit.h>
 
+#include "StoreFixture.h"
 #include "hivekit/CRegistry.h"
 #include "hivekit/ComError.h"
-#include "StoreFixture.h"
 
 namespace hivekit::test {
 namespace {

@@ -11,9 +11,9 @@
 
 #include <hivekit/Hivekit.h>
 
+#include "StoreFixture.h"
 #include "hivekit/CRegistry.h"
 #include "hivekit/ComError.h"
-#include "StoreFixture.h"
 
 namespace hivekit::test {
 namespace {

@@ -2,9 +2,9 @@
 // refuses them, saying so.
 #include <gtest/gtest.h>
 
+#include "StoreFixture.h"
 #include "hivekit/CRegistry.h"
 #include "hivekit/NameFold.h"
-#include "StoreFixture.h"
 
 namespace hivekit::test {
 namespace {

@@ -14,9 +14,9 @@
 
 #include <hivekit/Hivekit.h>
 
+#include "StoreFixture.h"
 #include "hivekit/CRegistry.h"
 #include "hivekit/ComError.h"
-#include "StoreFixture.h"
 
 extern char** environ;
 

@@ -7,9 +7,9 @@
 
 #include <fstream>
 
+#include "StoreFixture.h"
 #include "hivekit/CRegistry.h"
 #include "hivekit/NameFold.h"
-#include "StoreFixture.h"
 
 namespace hivekit::test {
 namespace {

@@ -2,9 +2,9 @@
 // members with their error information, late binding by dispatch identifier, registration.
 #include <hivekit/Hivekit.h>
 
+#include "StoreFixture.h"
 #include "hivekit/CRegistry.h"
 #include "hivekit/Registration.h"
-#include "StoreFixture.h"
 
 extern "C" {
 hivekit::HRESULT DllGetClassObject(const hivekit::GUID*, const hivekit::GUID*, void**);

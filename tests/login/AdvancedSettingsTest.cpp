@@ -4,8 +4,8 @@
 
 #include "LoginFixture.h"
 #include "account/clsUser.h"
-#include "platform/Endpoints.h"
 #include "login/LoadAdvancedTabSettings.h"
+#include "platform/Endpoints.h"
 #include "protocol/basDNS.h"
 
 namespace quillon::test {

@@ -1,10 +1,10 @@
 // The login action against corvane-sim (and a fake transfer for replies the sim never gives).
 
 #include "LoginFixture.h"
-#include "protocol/LoginReply.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
 #include "platform/Clock.h"
+#include "protocol/LoginReply.h"
 #include "protocol/basDNS.h"
 #include "support/Wait.h"
 

@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
-#include "diagnostics/LogFolder.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "diagnostics/LogFolder.h"
 #include "platform/Endpoints.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"

@@ -12,10 +12,10 @@
 #include <QTimer>
 
 #include "LoginFixture.h"
-#include "diagnostics/frmAbout.h"
 #include "account/ProgramFlags.h"
 #include "desktop/ProgramForm.h"
 #include "desktop/Twips.h"
+#include "diagnostics/frmAbout.h"
 #include "protocol/basDNS.h"
 #include "resources/PictureButton.h"
 #include "support/Wait.h"

@@ -5,9 +5,9 @@
 #include <QWidget>
 #include <vector>
 
-#include "main/CSizer.h"
 #include "desktop/Twips.h"
 #include "desktop/WindowFrame.h"
+#include "main/CSizer.h"
 #include "support/GeometryPrinters.h"
 
 namespace quillon::test {

@@ -6,13 +6,13 @@
 #include <QTreeWidget>
 
 #include "MainFixture.h"
-#include "main/CSizer.h"
 #include "desktop/Twips.h"
 #include "desktop/WindowFrame.h"
+#include "main/CSizer.h"
 #include "resources/PictureButton.h"
 #include "resources/Resources.h"
-#include "support/Wait.h"
 #include "support/GeometryPrinters.h"
+#include "support/Wait.h"
 
 namespace quillon::test {
 namespace {
@@ -182,7 +182,8 @@ TEST_F(LayoutTest, GridGrowsByTheWindowsGrowthAndNeverBelowItsMinimum) {
     resizeWindow(6000, 5010);
     EXPECT_EQ(windowSize(), QSize(8895, 7065));
     EXPECT_EQ(layoutTwipsOf(grid), QRect(120, 240, 8295, 3375 - 15));
-    EXPECT_EQ(layoutTwipsOf(mainButton("cmdAdvancedDomain")->label()), QRect(6000, 3780, 1335, 375));
+    EXPECT_EQ(layoutTwipsOf(mainButton("cmdAdvancedDomain")->label()),
+              QRect(6000, 3780, 1335, 375));
 }
 
 TEST_F(LayoutTest, TheEditorOpenedFromAnEnlargedWindowGivesItsSizeBack) {

@@ -11,11 +11,11 @@
 #include <QTreeWidget>
 
 #include "MainFixture.h"
-#include "protocol/LoginReply.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
-#include "platform/ServiceDefaultAddress.h"
 #include "desktop/Twips.h"
+#include "platform/ServiceDefaultAddress.h"
+#include "protocol/LoginReply.h"
 #include "protocol/basDNS.h"
 
 namespace quillon::test {

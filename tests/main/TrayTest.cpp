@@ -15,9 +15,9 @@
 #include <QTreeWidget>
 
 #include "MainFixture.h"
-#include "diagnostics/frmAbout.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "diagnostics/frmAbout.h"
 #include "platform/ServiceDefaultAddress.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"

@@ -6,11 +6,11 @@
 
 #include "HookTransfer.h"
 #include "MainFixture.h"
-#include "protocol/LoginReply.h"
 #include "account/clsUser.h"
 #include "cycle/AutoIPCycle.h"
-#include "protocol/AddressRules.h"
 #include "cycle/PendingReAdds.h"
+#include "protocol/AddressRules.h"
+#include "protocol/LoginReply.h"
 #include "protocol/basDNS.h"
 #include "support/Wait.h"
 

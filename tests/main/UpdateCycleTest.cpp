@@ -9,9 +9,9 @@
 #include "MainFixture.h"
 #include "account/clsUser.h"
 #include "cycle/UpdateCycle.h"
+#include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "support/Wait.h"
-#include "protocol/RequestWait.h"
 
 namespace quillon::test {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "desktop/Twips.h"
 #include "platform/Clock.h"
 #include "platform/Endpoints.h"
 #include "platform/MessageBox.h"
-#include "desktop/Twips.h"
 #include "support/Seams.h"
 
 using namespace quillon;

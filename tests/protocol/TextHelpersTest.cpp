@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QStringList>
 
-#include "platform/NullToZero.h"
 #include "desktop/FillComboFromList.h"
+#include "platform/NullToZero.h"
 #include "protocol/basDNS.h"
 
 using namespace quillon;

@@ -115,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(PlainAndSecure, WireForms, ::testing::Values(false, tru
 
 TEST_F(Wire, GetIPAddressReconnectsAndRefreshesTheRecordList) {
     showNotConnected();
-    EXPECT_EQ(GetIPAddress(), QStringLiteral("192.0.2.1"));  // an unset address reads as a documentation one
+    EXPECT_EQ(GetIPAddress(),
+              QStringLiteral("192.0.2.1"));  // an unset address reads as a documentation one
     EXPECT_EQ(window_.caption(), QStringLiteral("Connected"));
     EXPECT_EQ(window_.statusColour(), kStatusColourConnected);
     EXPECT_EQ(window_.tray, QList<bool>{true});

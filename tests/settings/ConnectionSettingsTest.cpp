@@ -27,14 +27,14 @@ class ConnectionSettingsTest : public ::testing::Test {
 };
 
 struct AddressCase {
-    const char* ssl;   // nullptr: not stored
-    const char* port;  // nullptr: not stored
+    const char* ssl;       // nullptr: not stored
+    const char* port;      // nullptr: not stored
     const char* expected;  // "secure", "default" or the plain address's port
 };
 
 TEST_F(ConnectionSettingsTest, StoredValuesGiveTheServiceAddress) {
     const AddressCase cases[] = {
-        {nullptr, nullptr, "80"}, {"0", "1400", "1400"}, {"1", "1400", "secure"},
+        {nullptr, nullptr, "80"}, {"0", "1400", "1400"},   {"1", "1400", "secure"},
         {"0", "8080", "8080"},    {"0", "443", "default"}, {"0", "web", "80"},
         {"2", "1400", "1400"},  // only 1 means SSL
     };

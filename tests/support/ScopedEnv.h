@@ -7,13 +7,13 @@ namespace quillon::test {
 
 // Sets an environment variable for the life of the object and puts the old value back.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const QByteArray& value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     const char* name_;
     std::optional<QByteArray> old_;
 };

@@ -1,8 +1,8 @@
 #include "support/Seams.h"
 
 #include "desktop/Beep.h"
-#include "platform/Clock.h"
 #include "desktop/PageOpener.h"
+#include "platform/Clock.h"
 
 namespace quillon::test {
 
