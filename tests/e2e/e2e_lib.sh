@@ -99,8 +99,8 @@ records() {
 }
 
 # start_screen: a virtual screen on a display number Xvfb chooses itself. It does not reset when
-# its last client leaves (-noreset): a test starts quillon again after one has ended, and a start
-# that meets the server in its reset cannot connect to it.
+# its last client leaves (-noreset): a test starts quillon again after one has ended, and a
+# start that meets the server in its reset may find no server to connect to.
 start_screen() {
   exec 3>"$work/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
