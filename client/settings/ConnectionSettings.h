@@ -10,7 +10,7 @@ class Registry;
 // them into a service address and a refresh rate. Both windows fill their advanced panels from
 // them, and quillon-update runs by them.
 struct ConnectionSettings {
-    bool ssl = false;     // bSSL is 1
+    bool ssl = true;      // bSSL is 1 or not stored
     QString port;         // Port as stored
     QString refreshRate;  // RefreshRate as stored
 
