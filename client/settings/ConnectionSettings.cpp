@@ -38,7 +38,6 @@ SavedLogin LoadSavedLogin(const Registry& initKey) {
     SavedLogin login;
     login.saveLogin = initKey.getValue(store::kSaveLogin) == QLatin1String("1");
     login.username = initKey.getValue(store::kUsername);
-    login.password = initKey.getValue(store::kPassword);
     return login;
 }
 

@@ -23,11 +23,10 @@ struct ConnectionSettings {
     QString serviceURL() const;
 };
 
-// The saved login of the same key.
+// The saved login of the same key; its password is read through SavedPassword.h.
 struct SavedLogin {
     bool saveLogin = false;  // bSaveLogin is 1
     QString username;
-    QString password;
 };
 
 ConnectionSettings LoadConnectionSettings(const Registry& initKey);
