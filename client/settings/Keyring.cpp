@@ -35,7 +35,7 @@ Keyring::Status statusOf(int code) {
 
 // The module, opened once; null when it cannot be loaded.
 void* loadModule() {
-    static void* const module = [] () -> void* {
+    static void* const module = []() -> void* {
         for (const QString& path : Keyring::candidatePaths()) {
             if (!QFileInfo::exists(path)) {
                 continue;

@@ -28,8 +28,8 @@ class KeyringWindowTest : public MainFixture {
     void setSimPassword(const QString& password) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(sim_->dbPath()).constData(), &db), SQLITE_OK);
-        const QByteArray sql = "UPDATE accounts SET password='" + password.toUtf8() +
-                               "' WHERE username='demo'";
+        const QByteArray sql =
+            "UPDATE accounts SET password='" + password.toUtf8() + "' WHERE username='demo'";
         EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
