@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -55,15 +56,30 @@ void say(const QString& line) {
 
 // One line of standard input without its line end; the terminal's echo is off meanwhile when
 // standard input is one. Empty when nothing was read.
+// The terminal's settings before the echo was turned off: put back on Ctrl-C (or another ending
+// signal) as well, so that an interrupted prompt does not leave the shell without echo.
+termios savedTerminal{};
+
+extern "C" void restoreTerminalAndDie(int signal) {
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 QByteArray readPasswordLine() {
-    termios saved{};
+    termios& saved = savedTerminal;
     const bool terminal = ::isatty(STDIN_FILENO) == 1 && ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (terminal) {
-        std::fputs("Password: ", stderr);
-        std::fflush(stderr);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+            std::signal(signal, restoreTerminalAndDie);
+        }
+        // The echo goes off before the prompt shows: what is typed once it shows is never
+        // echoed, nor thrown away with the input typed before it.
         termios quiet = saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        std::fputs("Password: ", stderr);
+        std::fflush(stderr);
     }
     QByteArray line;
     int c = 0;
@@ -71,7 +87,10 @@ QByteArray readPasswordLine() {
         line.append(static_cast<char>(c));
     }
     if (terminal) {
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+            std::signal(signal, SIG_DFL);
+        }
         std::fputs("\n", stderr);
     }
     if (line.endsWith('\r')) {

@@ -48,10 +48,12 @@ in_bus() {
         $python -c 'import dbus, sys, time
 bus = dbus.SessionBus(); bus.request_name(\"org.freedesktop.secrets\")
 print(\"owned\", flush=True); time.sleep(600)' >'$work/silent.out' 2>&1 &
+        silent_pid=\$!
         for _ in \$(seq 1 100); do grep -q owned '$work/silent.out' && break; sleep 0.1; done
         grep -q owned '$work/silent.out' || { cat '$work/silent.out'; exit 1; } ;;
     esac
-    $script" 2>&1 | grep -v 'Failed to set fd limit'
+    $script
+    [ -z \"\${silent_pid:-}\" ] || kill \$silent_pid" 2>&1 | grep -v 'Failed to set fd limit'
 }
 init='HKLM\SOFTWARE\Corvane\Init'
 
@@ -118,10 +120,34 @@ printf '%s\n' "$secret" >"$work/creds/quillon-password"
 CREDENTIALS_DIRECTORY=$work/creds "$bin/quillon-update" --once 2>"$work/creds.log" ||
   fail "--once with the credential: $(cat "$work/creds.log")"
 
-# 6. Without a session bus the store serves, as before.
-(unset DBUS_SESSION_BUS_ADDRESS; printf 'nobus-pw\n' | "$bin/quillon-update" --save-login demo 2>"$work/nobus.log") ||
-  fail "--save-login without a bus: $(cat "$work/nobus.log")"
+# 6. Without a session bus the store serves, as before. The password is typed at a terminal
+#    (a pseudo-terminal here), which does not echo it.
+(unset DBUS_SESSION_BUS_ADDRESS; "$python" - "$bin/quillon-update" >"$work/nobus.log" 2>&1 <<'PY'
+import os, pty, select, signal, sys
+pid, fd = pty.fork()
+if pid == 0:
+    os.execv(sys.argv[1], [sys.argv[1], "--save-login", "demo"])
+out, sent = b"", False
+while True:
+    if not select.select([fd], [], [], 20)[0]:
+        os.kill(pid, signal.SIGKILL)  # a prompt that never came, or input that was lost
+        break
+    try:
+        data = os.read(fd, 1024)
+    except OSError:
+        break
+    if not data:
+        break
+    out += data
+    if not sent and b"Password: " in out:
+        os.write(fd, b"nobus-pw\n")
+        sent = True
+sys.stdout.write(out.decode(errors="replace"))
+sys.exit(os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1]))
+PY
+) || fail "--save-login at a terminal without a bus: $(cat "$work/nobus.log")"
 grep -q "settings store" "$work/nobus.log" || fail "--save-login did not say the store: $(cat "$work/nobus.log")"
+grep -q "nobus-pw" "$work/nobus.log" && fail "the terminal echoed the password: $(cat "$work/nobus.log")"
 [ "$(stored "$init" Password)" = nobus-pw ] || fail "without a bus the store holds no Password"
 : | "$bin/quillon-update" --save-login demo 2>/dev/null
 [ $? -eq 2 ] || fail "--save-login with nothing read did not exit 2"
