@@ -540,7 +540,7 @@ long Store::DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::s
     if (long code = Connect(); code != kStoreOk) {
         return code;
     }
-    return Write([&]() -> long {
+    const long code = Write([&]() -> long {
         std::size_t found = 0;
         std::int64_t keyId = 0;
         if (long c = ResolvePath(r->id, parts, found, keyId); c != kStoreOk) {
@@ -553,6 +553,18 @@ long Store::DeleteKeyTree(std::int32_t root, std::string_view parentPath, std::s
         }
         return DeleteSubtree(keyId);
     });
+    if (code == kStoreOk) {
+        ScrubLog();
+    }
+    return code;
+}
+
+void Store::ScrubLog() {
+    if (inBatch_ || !db_) {
+        return;
+    }
+    EndRead();
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 }
 
 long Store::RaiseKeyIdHighWater() {
@@ -674,7 +686,7 @@ long Store::DeleteValue(std::int64_t keyId, std::string_view name) {
     if (long code = Connect(); code != kStoreOk) {
         return code;
     }
-    return Write([&]() -> long {
+    const long code = Write([&]() -> long {
         sqlite3_stmt* st = Prepare("DELETE FROM vals WHERE key = ? AND folded = ?");
         if (!st) {
             return kStoreIoFailed;
@@ -688,6 +700,10 @@ long Store::DeleteValue(std::int64_t keyId, std::string_view name) {
         }
         return sqlite3_changes(db_) > 0 ? kStoreOk : kStoreNotFound;
     });
+    if (code == kStoreOk) {
+        ScrubLog();
+    }
+    return code;
 }
 
 }  // namespace hivekit

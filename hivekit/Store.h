@@ -97,6 +97,10 @@ class Store {
     // Keeps in key_ids the highest key id given so far (see kKeyIdsTable). Inside a write.
     long RaiseKeyIdHighWater();
     long Exec(const char* sql);
+    // After a committed delete: copies the write-ahead log into the database file and empties
+    // it, so that the deleted data (already overwritten there, secure_delete being on) leaves no
+    // older copy in the log. Best effort: a reader that keeps the log leaves it to a later one.
+    void ScrubLog();
     // Runs one statement that returns no rows, prepared once per connection: the transaction
     // statements run several times for every write and every key read.
     long Step(const char* sql);

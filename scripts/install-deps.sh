@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev qtkeychain-qt6-dev
   libcurl4-openssl-dev libsqlite3-dev sqlite3 libcpp-httplib-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
   clang-14 libclang-rt-14-dev clang-format
@@ -13,6 +13,7 @@ packages=(
   procps curl ca-certificates ccache
   desktop-file-utils dpkg-dev
   scdoc gzip man-db lintian appstream
+  dbus-daemon dbus-bin gnome-keyring libsecret-tools python3-dbus
 )
 
 missing=()

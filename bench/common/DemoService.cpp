@@ -36,6 +36,8 @@ void DemoService::setting(const std::string& storePath, const std::string& name,
 
 void DemoService::writeStore(const std::string& storePath, bool savedLogin) const {
     setting(storePath, "UpdateHost", hostPort_, "REG_SZ");
+    // corvane-sim serves plain HTTP here; with no choice stored the secure address would be used.
+    setting(storePath, "bSSL", "0", "REG_DWORD");
     if (savedLogin) {
         setting(storePath, "bSaveLogin", "1", "REG_DWORD");
         setting(storePath, "Username", "demo", "REG_SZ");

@@ -227,6 +227,8 @@ QString prepare(SimProcess& sim, const Options& o) {
         store(init, QStringLiteral("SecureHost"), sim.httpsHostPort());
         store(init, QStringLiteral("TrustedCA"), SimProcess::trustedCertPath());
         storeDword(init, QStringLiteral("bSSL"), 1);
+    } else {
+        storeDword(init, QStringLiteral("bSSL"), 0);
     }
     storeDword(init, QStringLiteral("bSaveLogin"), 1);
     store(init, QStringLiteral("Username"), kUser);

@@ -11,6 +11,7 @@
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/SavedPassword.h"
 #include "settings/SettingsSchema.h"
 
 // SaveSettings: every setting the program keeps, written back to the store.
@@ -111,11 +112,13 @@ void frmMain::SaveSettings() {
         Registry login;
         login.setKey(store::kInitKey);
         if (!bSaveLogin) {
+            ForgetSavedPassword(login);
             writeNumber(login, store::kSaveLogin, 0);
         } else {
+            // Before the user name: an entry kept for another name is removed.
+            SaveSavedPassword(login, user.sUsername, user.sPassword);
             writeNumber(login, store::kSaveLogin, 1);
             writeText(login, store::kUsername, user.sUsername);
-            writeText(login, store::kPassword, user.sPassword);
         }
         // A start with SSL on leaves no port chosen: the stored port stays for the day SSL is
         // turned off again.

@@ -25,6 +25,7 @@
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
+#include "settings/SavedPassword.h"
 #include "settings/SettingsSchema.h"
 #include "settings/StoredNumber.h"
 
@@ -172,10 +173,12 @@ bool frmMain::fillSavedLogin() {
         return false;
     }
     const QString username = reg.getValue(store::kUsername);
-    const QString password = reg.getValue(store::kPassword);
+    const QString password = LoadSavedPassword(reg, username).password;
     bSaveLogin = true;
     login_->setSavedLogin(username, password);
-    return true;
+    // A keyring that did not give the password (locked, refused, silent) fails the automatic
+    // login as a wrong password would: the login window shows.
+    return !password.isEmpty();
 }
 
 // Logs in with the saved login when there is one, and through the login window when there is

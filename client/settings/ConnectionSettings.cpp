@@ -25,7 +25,10 @@ QString ConnectionSettings::serviceURL() const {
 
 ConnectionSettings LoadConnectionSettings(const Registry& initKey) {
     ConnectionSettings settings;
-    settings.ssl = initKey.getValue(store::kSSL) == QLatin1String("1");
+    // The password travels in the query of every request: with no choice stored, the secure
+    // address. A stored bSSL is the user's choice (1 is SSL, anything else the plain address).
+    const QString ssl = initKey.getValue(store::kSSL);
+    settings.ssl = ssl.isEmpty() || ssl == QLatin1String("1");
     settings.port = initKey.getValue(store::kPort);
     settings.refreshRate = initKey.getValue(store::kRefreshRate);
     return settings;
@@ -35,7 +38,6 @@ SavedLogin LoadSavedLogin(const Registry& initKey) {
     SavedLogin login;
     login.saveLogin = initKey.getValue(store::kSaveLogin) == QLatin1String("1");
     login.username = initKey.getValue(store::kUsername);
-    login.password = initKey.getValue(store::kPassword);
     return login;
 }
 

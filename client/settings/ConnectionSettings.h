@@ -10,7 +10,7 @@ class Registry;
 // them into a service address and a refresh rate. Both windows fill their advanced panels from
 // them, and quillon-update runs by them.
 struct ConnectionSettings {
-    bool ssl = false;     // bSSL is 1
+    bool ssl = true;      // bSSL is 1 or not stored
     QString port;         // Port as stored
     QString refreshRate;  // RefreshRate as stored
 
@@ -23,11 +23,10 @@ struct ConnectionSettings {
     QString serviceURL() const;
 };
 
-// The saved login of the same key.
+// The saved login of the same key; its password is read through SavedPassword.h.
 struct SavedLogin {
     bool saveLogin = false;  // bSaveLogin is 1
     QString username;
-    QString password;
 };
 
 ConnectionSettings LoadConnectionSettings(const Registry& initKey);

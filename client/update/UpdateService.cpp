@@ -19,6 +19,7 @@
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "settings/EndpointOverrides.h"
+#include "settings/SavedPassword.h"
 #include "settings/SettingsSchema.h"
 
 namespace quillon {
@@ -47,7 +48,9 @@ UpdaterSettings LoadUpdaterSettings() {
     UpdaterSettings settings;
     settings.saveLogin = login.saveLogin;
     settings.username = TrimNull(login.username);
-    settings.password = TrimNull(login.password);
+    if (settings.saveLogin && !settings.username.isEmpty()) {
+        settings.password = TrimNull(LoadSavedPassword(reg, settings.username).password);
+    }
     settings.serviceURL = connection.serviceURL();
     settings.refreshRate = connection.refreshRate;
     return settings;
@@ -75,7 +78,8 @@ int UpdateService::prepare() {
     }
     if (!settings_.saveLogin || settings_.username.isEmpty() || settings_.password.isEmpty()) {
         say_(QStringLiteral("no saved login in %1: tick \"Save Login\" once in Quillon's login "
-                            "window, or store bSaveLogin, Username and Password with hivekit-reg")
+                            "window, or run quillon-update --save-login USER (the password on "
+                            "standard input); a locked keyring gives no password either")
                  .arg(SettingsStorePath()));
         return kUserMustMend;
     }

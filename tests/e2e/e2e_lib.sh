@@ -64,6 +64,8 @@ start_sim() {
   [ -n "$hostport" ] || fail "no address in corvane-sim's output"
   export HIVEKIT_STORE=$work/registry.db
   setting 'HKLM\SOFTWARE\Corvane\Init' UpdateHost "$hostport"
+  # corvane-sim serves plain HTTP here: with nothing stored the client would use the secure address.
+  setting 'HKLM\SOFTWARE\Corvane\Init' bSSL 0 REG_DWORD
 }
 
 # setting KEY NAME DATA [TYPE]: writes a value into the test's store.

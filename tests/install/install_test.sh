@@ -39,7 +39,7 @@ private_programs=(corvane-sim)
 entry=$datadir/applications/quillon.desktop
 metainfo=$datadir/metainfo/$appstream_id.metainfo.xml
 unit=lib/systemd/user/quillon-update.service
-expected=("$libdir/libhivekit.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright" "$unit"
+expected=("$libdir/libhivekit.so" "$libdir/libquillon-keyring.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright" "$unit"
           "$datadir/doc/quillon/changelog.gz")
 for p in "${programs[@]}"; do expected+=("$bindir/$p"); done
 for p in "${private_programs[@]}"; do expected+=("$libdir/$p"); done
@@ -180,6 +180,18 @@ grep -q 'libhivekit.so' "/proc/$quillon_pid/maps" &&
   fail "the staged quillon loaded another copy of the component"
 kill "$quillon_pid" && wait "$quillon_pid" 2>/dev/null
 quillon_pid=""
+
+# The staged quillon-update finds the staged keyring module: in a private session bus with
+# gnome-keyring, --save-login puts the password there.
+if command -v dbus-run-session >/dev/null && command -v gnome-keyring-daemon >/dev/null; then
+  mkdir -p "$work/home"
+  HOME=$work/home dbus-run-session -- bash -c "
+    printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null
+    printf 'Pw-9\\n' | '$prefix/$bindir/quillon-update' --save-login jdoe" >"$work/keyring.log" 2>&1 ||
+    fail "the staged quillon-update --save-login failed: $(cat "$work/keyring.log")"
+  grep -q "desktop's keyring" "$work/keyring.log" ||
+    fail "the staged quillon-update did not use the keyring: $(cat "$work/keyring.log")"
+fi
 
 # Running wrote nothing below the prefix.
 [ "$(listed)" = "$want" ] || fail "running the staged programs wrote below the prefix"

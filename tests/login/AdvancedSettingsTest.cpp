@@ -28,16 +28,27 @@ class AdvancedSettingsTest : public LoginFixture {
     }
 };
 
-TEST_F(AdvancedSettingsTest, NothingStoredGivesPort80NoSslAndRefresh60) {
+TEST_F(AdvancedSettingsTest, NothingStoredGivesSslAndRefresh60) {
     window();
     EXPECT_EQ(items(ports()), QStringList({"80", "1400", "8080"}));
+    EXPECT_EQ(ports()->currentIndex(), -1);
+    EXPECT_FALSE(ports()->isEnabled());
+    EXPECT_TRUE(ssl()->isChecked());
+    EXPECT_EQ(items(refresh()).join(','), "30,40,50,60,70,80,90,100,110,120");
+    EXPECT_EQ(refresh()->currentText(), "60");
+    EXPECT_EQ(sServiceURL, kSecure);
+    EXPECT_TRUE(messages_.shown().empty());
+    // Nothing is written by the load: the default stays a default until the user chooses.
+    EXPECT_TRUE(storedValue(QStringLiteral("bSSL")).isEmpty());
+}
+
+TEST_F(AdvancedSettingsTest, StoredNoSslGivesPort80) {
+    storeDword(QStringLiteral("bSSL"), 0);
+    window();
     EXPECT_EQ(ports()->currentText(), "80");
     EXPECT_TRUE(ports()->isEnabled());
     EXPECT_FALSE(ssl()->isChecked());
-    EXPECT_EQ(items(refresh()).join(','), "30,40,50,60,70,80,90,100,110,120");
-    EXPECT_EQ(refresh()->currentText(), "60");
     EXPECT_EQ(sServiceURL, kPlain80);
-    EXPECT_TRUE(messages_.shown().empty());
 }
 
 TEST_F(AdvancedSettingsTest, SubDomainAccountGetsItsOwnRefreshList) {
@@ -63,6 +74,7 @@ class RefreshRateTest : public AdvancedSettingsTest,
 
 TEST_P(RefreshRateTest, StoredRefreshRateSelectsItsItemOrAFallback) {
     const RefreshCase& c = GetParam();
+    storeDword(QStringLiteral("bSSL"), 0);
     storeText(QStringLiteral("RefreshRate"), QString::fromLatin1(c.stored));
     objUser().bCorvaneOnly = c.subDomain;
     window();
@@ -115,6 +127,7 @@ TEST_F(AdvancedSettingsTest, SslStoredAsANumberCountsAsTicked) {
 
 TEST_F(AdvancedSettingsTest, StoredRunAsServiceChangesNothing) {
     storeText(QStringLiteral("bRunAsService"), QStringLiteral("1"));
+    storeText(QStringLiteral("bSSL"), QStringLiteral("0"));
     storeText(QStringLiteral("Port"), QStringLiteral("1400"));
     window();
     // No report, and the load runs to its end: the address carries the stored port.
@@ -126,6 +139,7 @@ TEST_F(AdvancedSettingsTest, StoredRunAsServiceChangesNothing) {
 }
 
 TEST_F(AdvancedSettingsTest, PortOutsideTheListIsReportedAndTheAddressKept) {
+    storeText(QStringLiteral("bSSL"), QStringLiteral("0"));
     storeText(QStringLiteral("Port"), QStringLiteral("81"));
     window();
     ASSERT_EQ(messages_.shown().size(), 1u);
@@ -149,6 +163,7 @@ TEST_F(AdvancedSettingsTest, EndpointOverridesAreInForceBeforeTheAddressIsFormed
     storeText(QStringLiteral("UpdateHost"), QStringLiteral("127.0.0.1"));
     storeText(QStringLiteral("SecureHost"), QStringLiteral("127.0.0.1:14443"));
     storeText(QStringLiteral("WebSite"), QStringLiteral("http://127.0.0.1:1400/"));
+    storeText(QStringLiteral("bSSL"), QStringLiteral("0"));
     storeText(QStringLiteral("Port"), QStringLiteral("1400"));
     window();
     EXPECT_EQ(endpoints().updateHost, "127.0.0.1");

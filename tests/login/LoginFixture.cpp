@@ -66,7 +66,10 @@ SimProcess& LoginFixture::startSim(bool https) {
     EXPECT_TRUE(sim_->started()) << sim_->error().toStdString();
     storeText(QStringLiteral("UpdateHost"), sim_->httpHostPort());
     storeText(QStringLiteral("WebSite"), QStringLiteral("http://") + sim_->httpHostPort());
-    if (https) {
+    if (!https) {
+        // Nothing stored means the secure address: a test against the plain service chooses it.
+        storeDword(QStringLiteral("bSSL"), 0);
+    } else {
         storeText(QStringLiteral("SecureHost"), sim_->httpsHostPort());
         storeText(QStringLiteral("TrustedCA"), SimProcess::trustedCertPath());
     }

@@ -44,6 +44,7 @@ TEST_F(LoginWindowTest, FourPanelsOfOneWidthAtOneLeftEdgeWithTheLoginPanelShowin
 }
 
 TEST_F(LoginWindowTest, AdvancedPanelCoversTheLoginPanelAndItsOkSavesTheSettings) {
+    storeDword("bSSL", 0);
     window().show();
     window().mnuAdvanced_Click();
     auto* advanced = control<QFrame>("frameAdvanced");
@@ -119,6 +120,7 @@ TEST_F(LoginWindowTest, AdvancedOkThatCannotWriteIsReportedUnderItsOwnName) {
 }
 
 TEST_F(LoginWindowTest, SslClickSwitchesTheAddressBothWays) {
+    storeDword("bSSL", 0);
     window();
     auto* ssl = control<QCheckBox>("chkSSL");
     auto* ports = control<QComboBox>("cboPorts");

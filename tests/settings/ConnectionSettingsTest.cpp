@@ -34,8 +34,10 @@ struct AddressCase {
 
 TEST_F(ConnectionSettingsTest, StoredValuesGiveTheServiceAddress) {
     const AddressCase cases[] = {
-        {nullptr, nullptr, "80"}, {"0", "1400", "1400"},   {"1", "1400", "secure"},
-        {"0", "8080", "8080"},    {"0", "443", "default"}, {"0", "web", "80"},
+        {nullptr, nullptr, "secure"}, {nullptr, "1400", "secure"},
+        {"0", nullptr, "80"},         {"0", "1400", "1400"},
+        {"1", "1400", "secure"},      {"0", "8080", "8080"},
+        {"0", "443", "default"},      {"0", "web", "80"},
         {"2", "1400", "1400"},  // only 1 means SSL
     };
     for (const AddressCase& c : cases) {
