@@ -1,8 +1,11 @@
 #include "desktop/SingleWindow.h"
 
+#include <sys/stat.h>
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -75,6 +78,10 @@ SingleWindow::~SingleWindow() {
 }
 
 SingleWindow::Start SingleWindow::start() {
+    // The store's folder holds the lock file. On the first start it may not exist yet: it is
+    // made as the store would make it, for the user alone.
+    const QByteArray folder = QFile::encodeName(QFileInfo(SettingsStorePath()).absolutePath());
+    ::mkdir(folder.constData(), 0700);
     const QString path = WindowSocketPath();
     const auto deadline = std::chrono::steady_clock::now() + kAnswerLimit;
     for (;;) {
