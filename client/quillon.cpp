@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "desktop/SingleWindow.h"
-
 #include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
 #include "platform/TerminationSignals.h"
