@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QPointer>
+#include <cstdio>
 
+#include "desktop/SingleWindow.h"
 #include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
 #include "platform/TerminationSignals.h"
@@ -20,11 +22,30 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);
     quillon::UseWidgetMessageBoxes();
+
+    // One window per settings store: a start on a store whose window runs brings that window
+    // forward and ends with 0, having shown nothing.
+    quillon::SingleWindow single;
+    switch (single.start()) {
+        case quillon::SingleWindow::Start::First:
+            break;
+        case quillon::SingleWindow::Start::Forwarded:
+            return 0;
+        case quillon::SingleWindow::Start::NoAnswer:
+            std::fprintf(stderr,
+                         "quillon: another program (process %lld) keeps the window of this "
+                         "settings store (%s) and does not answer\n",
+                         static_cast<long long>(single.otherProcess()),
+                         qPrintable(quillon::SettingsStorePath()));
+            return 1;
+    }
     quillon::startDrawingArtwork();
 
     QPointer<quillon::frmMain> window = new quillon::frmMain;
     QObject::connect(window.data(), &quillon::frmMain::unloaded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
+    QObject::connect(&single, &quillon::SingleWindow::bringForwardRequested, window.data(),
+                     &quillon::frmMain::bringForward);
     // A termination signal (shutdown, the session's end, Ctrl+C) closes in order: the settings are
     // saved as at any close.
     quillon::OnTerminationSignal(&app, [&window] {

@@ -11,7 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev clang-format
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   procps curl ca-certificates ccache
-  desktop-file-utils dpkg-dev
+  desktop-file-utils dpkg-dev systemd util-linux strace
   scdoc gzip man-db lintian appstream
   dbus-daemon dbus-bin gnome-keyring libsecret-tools python3-dbus
 )

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPointer>
 #include <exception>
 
 #include "account/AccountExpiry.h"
@@ -30,6 +31,11 @@ class BusyGuard {
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 };
+
+// The login's answer when another program keeps the account past the wait's limit.
+constexpr const char* kMsgAccountBusy =
+    "Another program (quillon-update) is updating this account's records and has not "
+    "finished. Please try again in a few minutes.";
 
 void showLoginMessage(const char* text) {
     MsgBox(QString::fromUtf8(text), MsgButtons::OK, QStringLiteral("Corvane"), MsgIcon::None);
@@ -82,8 +88,25 @@ void frmLogin::cmdLogin_Click() {
         return;
     }
 
+    // Events are handled while another program keeps the account: the window is checked again
+    // after the wait, should something have closed it meanwhile.
+    const QPointer<frmLogin> self(this);
+    switch (HoldAccountForWindow(username)) {
+        case AccountHold::Held:
+            break;
+        case AccountHold::TimedOut:
+            if (self) {
+                showLoginMessage(kMsgAccountBusy);
+            }
+            return;
+        case AccountHold::Abandoned:
+            return;
+    }
+    if (!self) {
+        ReleaseAccountForWindow();
+        return;
+    }
     // Every way out below but a login lets the account go again.
-    HoldAccountForWindow(username);
     struct ReleaseUnlessLoggedIn {
         ~ReleaseUnlessLoggedIn() {
             if (!bLoggedIn) {

@@ -184,6 +184,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // The system ends the program (a termination signal): the close asks nothing, then saves and
     // unloads as a confirmed close does.
     void closeForShutdown();
+    // Another start of the program on this store: the window the user works in comes forward,
+    // restored from the tray or the task bar (the login window, a question or About when one is
+    // up; the main window otherwise, once logged in).
+    void bringForward();
 
     // The close request of every way of closing: asks, saves and unloads the other windows, or
     // sets `cancel` to keep the window open.

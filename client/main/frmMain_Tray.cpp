@@ -149,6 +149,58 @@ void frmMain::trayMouseUp(int button, const QString& procedure) {
     }
 }
 
+// --- another start on the store ---------------------------------------------------------------
+
+namespace {
+
+void showInFront(QWidget* window) {
+    if (window->isMinimized()) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+void frmMain::bringForward() {
+    if (property("quillonUnloaded").toBool()) {
+        return;
+    }
+    // As a click on the tray icon: held while a request waits for its reply.
+    if (RequestInFlight()) {
+        QTimer::singleShot(kHeldTrayEventMs, this, [this] { bringForward(); });
+        return;
+    }
+    try {
+        QWidget* front = QApplication::activeModalWidget();
+        for (QWidget* window : OpenWindows()) {
+            const QString name = window->objectName();
+            if (front == nullptr && window->isVisible() &&
+                (name.compare(QLatin1String("frmLogin"), Qt::CaseInsensitive) == 0 ||
+                 name.compare(QLatin1String("frmAbout"), Qt::CaseInsensitive) == 0)) {
+                front = window;
+            }
+        }
+        if (front != nullptr) {
+            showInFront(front);
+            return;
+        }
+        // Nobody logged in and no login window: the program is between the two (starting, or
+        // logging off), and the window that comes next shows by itself.
+        if (!bLoggedIn) {
+            return;
+        }
+        if (isHidden()) {
+            mnuPopupShow_Click();
+        }
+        showInFront(this);
+    } catch (const ClientError& error) {
+        ErrorReport(QStringLiteral("frmMain.bringForward()"), error);
+    }
+}
+
 // --- closing ---------------------------------------------------------------------------------
 
 void frmMain::Form_QueryUnload(bool& cancel, int) {
@@ -198,6 +250,13 @@ void frmMain::closeForShutdown() {
     // such question: nobody is logged in, and the close unloads it.
     QWidget* modal = QApplication::activeModalWidget();
     const bool waitForModal = modal != nullptr && modal != login_.data();
+    // A login waiting for another program to let the account go is abandoned; the close comes
+    // once that wait has returned, never inside it.
+    if (AccountWaitUnderWay()) {
+        AbandonAccountWait();
+        QTimer::singleShot(kHeldTrayEventMs, this, [this] { closeForShutdown(); });
+        return;
+    }
     if (RequestInFlight() || waitForModal) {
         QTimer::singleShot(kHeldTrayEventMs, this, [this] { closeForShutdown(); });
         return;

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QtGlobal>
 #include <cerrno>
+#include <chrono>
 #include <thread>
 
 #include "platform/XdgFolder.h"
@@ -39,9 +40,20 @@ QString SettingsStorePath() {
 
 AccountLock::AccountLock(const QString& account, Role role) : role_(role) {
     const QFileInfo store(SettingsStorePath());
-    path_ = store.dir().filePath(
-        store.fileName() + QLatin1Char('.') + fileNamePart(account) +
-        (role == Role::Updater ? QStringLiteral(".updater.lock") : QStringLiteral(".cycle.lock")));
+    switch (role) {
+        case Role::Updater:
+            path_ = store.dir().filePath(store.fileName() + QLatin1Char('.') +
+                                         fileNamePart(account) + QStringLiteral(".updater.lock"));
+            break;
+        case Role::Cycle:
+            path_ = store.dir().filePath(store.fileName() + QLatin1Char('.') +
+                                         fileNamePart(account) + QStringLiteral(".cycle.lock"));
+            break;
+        case Role::Window:
+            // No account's lock ends in ".window.lock": the names cannot meet.
+            path_ = store.dir().filePath(store.fileName() + QStringLiteral(".window.lock"));
+            break;
+    }
 }
 
 AccountLock::~AccountLock() {
@@ -61,16 +73,23 @@ bool AccountLock::tryLock() {
     if (fd < 0) {
         return false;
     }
+    if (!take(fd)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+bool AccountLock::take(int fd) {
     int result = 0;
     do {
         result = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
-        ::close(fd);
         return false;
     }
     fd_ = fd;
-    if (role_ == Role::Updater) {
+    if (role_ != Role::Cycle) {
         const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
         if (::ftruncate(fd_, 0) == 0) {
             const ssize_t written =
@@ -97,6 +116,26 @@ bool AccountLock::lock(const std::function<void()>& whileWaiting) {
         std::this_thread::sleep_for(kRetryInterval);
     }
     return true;
+}
+
+AccountLock::Wait AccountLock::lockWithin(std::chrono::milliseconds limit,
+                                          const std::function<bool()>& keepWaiting) {
+    if (held()) {
+        return Wait::Held;
+    }
+    const int fd = openFile();
+    if (fd < 0) {
+        return Wait::NoLockFile;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!take(fd)) {
+        if ((keepWaiting && !keepWaiting()) || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return Wait::GaveUp;
+        }
+        std::this_thread::sleep_for(kRetryInterval);
+    }
+    return Wait::Held;
 }
 
 void AccountLock::unlock() {

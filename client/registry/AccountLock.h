@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 
 namespace quillon {
@@ -16,11 +17,14 @@ QString SettingsStorePath();
 //   Cycle    the right to send the account's update requests: a window holds it from its login
 //            to its Log Off or close; quillon-update takes it around each check, so a window's
 //            login waits for a check in flight and then keeps quillon-update waiting.
+//   Window   held by a quillon window for its whole run, one for the whole store (the account
+//            plays no part in its name): a second window on the store finds it taken.
 // They are flock(2) locks: the kernel drops them when their holder dies, so a crash never leaves
 // an account locked.
 class AccountLock {
   public:
-    enum class Role { Updater, Cycle };
+    enum class Role { Updater, Cycle, Window };
+    enum class Wait { Held, NoLockFile, GaveUp };
 
     AccountLock(const QString& account, Role role);
     ~AccountLock();
@@ -34,16 +38,22 @@ class AccountLock {
     // (the caller keeps its windows painting). False when the lock file cannot be opened at all
     // (a store folder that is not writable): the caller goes on without it.
     bool lock(const std::function<void()>& whileWaiting);
+    // Takes the lock, waiting at most `limit` while another process holds it. `keepWaiting` runs
+    // between tries (the caller keeps its windows painting) and ends the wait when it answers
+    // false. The lock file stays open during the wait.
+    Wait lockWithin(std::chrono::milliseconds limit, const std::function<bool()>& keepWaiting);
     void unlock();
     bool held() const { return fd_ >= 0; }
 
-    // The process id recorded in the Updater lock's file, 0 when none.
+    // The process id recorded in the Updater or Window lock's file, 0 when none.
     qint64 recordedHolder() const;
     const QString& path() const { return path_; }
 
   private:
     // Opens the lock file; -1 when it cannot be.
     int openFile() const;
+    // Tries to take the lock on the open descriptor `fd`; true when taken (`fd` is then kept).
+    bool take(int fd);
 
     QString path_;
     Role role_;

@@ -77,6 +77,15 @@ report=$(systemd-analyze verify --man=no "$prefix/$unit" 2>&1) && [ -z "$report"
 grep -qx "ExecStart=$prefix/$bindir/quillon-update" "$prefix/$unit" ||
   fail "the unit does not start the staged quillon-update: $(grep ExecStart "$prefix/$unit")"
 grep -qx "RestartPreventExitStatus=2 3" "$prefix/$unit" || fail "the unit restarts after status 2 or 3"
+# Its sandbox: systemd's own rating of what the service is exposed to, as a user manager would run
+# it, is at most 2.0 ("OK"); the threshold counts in tenths. The offline rating wants a runtime
+# folder: the test's own serves.
+mkdir -m 0700 "$work/runtime"
+report=$(XDG_RUNTIME_DIR=$work/runtime systemd-analyze security --offline=true --user \
+  --threshold=20 "$prefix/$unit" 2>&1) ||
+  fail "the unit's exposure is above 2.0:"$'\n'"$report"
+echo "$report" | grep -Eq 'Overall exposure level for quillon-update.service: ([01]\.[0-9]|2\.0) ' ||
+  fail "no exposure figure of at most 2.0 in systemd-analyze's report:"$'\n'"$report"
 
 # The AppStream metadata passes the validator, launches the staged desktop entry, and names
 # this version and the licence.

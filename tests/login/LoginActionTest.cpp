@@ -3,17 +3,55 @@
 #include "LoginFixture.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "login/WindowAccountHold.h"
 #include "platform/Clock.h"
 #include "protocol/LoginReply.h"
 #include "protocol/basDNS.h"
+#include "registry/AccountLock.h"
 #include "support/Wait.h"
 
+#include <QTimer>
+#include <chrono>
 #include <stdexcept>
 
 namespace quillon::test {
 namespace {
 
 using LoginActionTest = LoginFixture;
+
+// Another program keeps the account (quillon-update during a check): the login waits. A
+// termination abandons the wait: the login sends nothing, logs nobody in and leaves its window
+// whole for the close that follows. A keeper that never lets go ends the wait at its limit.
+TEST_F(LoginActionTest, AWaitForAnAccountKeptElsewhereEndsWhenAbandonedOrAtItsLimit) {
+    SimProcess& sim = startSim();
+    AccountLock keeper(QStringLiteral("demo"), AccountLock::Role::Cycle);
+    ASSERT_TRUE(keeper.tryLock());
+
+    typeLogin(QStringLiteral("demo"), QStringLiteral("demo"));
+    bool waited = false;
+    QTimer::singleShot(0, [&] {
+        waited = AccountWaitUnderWay();
+        AbandonAccountWait();
+    });
+    window().cmdLogin_Click();
+    EXPECT_TRUE(waited);
+    EXPECT_FALSE(AccountWaitUnderWay());
+    EXPECT_FALSE(bLoggedIn);
+    EXPECT_TRUE(sim.requestLog().isEmpty()) << sim.requestLog().join('\n').toStdString();
+    EXPECT_TRUE(messages_.shown().empty()) << messages_.texts().join('|').toStdString();
+    EXPECT_TRUE(AccountHeldByWindow().isEmpty());
+
+    using namespace std::chrono_literals;
+    EXPECT_EQ(HoldAccountForWindow(QStringLiteral("demo"), 200ms), AccountHold::TimedOut);
+    EXPECT_TRUE(AccountHeldByWindow().isEmpty());
+
+    // Let go: the login goes through.
+    keeper.unlock();
+    window().cmdLogin_Click();
+    EXPECT_TRUE(bLoggedIn);
+    EXPECT_EQ(AccountHeldByWindow(), QStringLiteral("demo"));
+    ReleaseAccountForWindow();
+}
 
 TEST_F(LoginActionTest, DemoAccountLogsInFillsTheRecordAndUnloadsTheWindow) {
     SimProcess& sim = startSim();
