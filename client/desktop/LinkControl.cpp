@@ -39,10 +39,9 @@ class LinkBehaviour : public QObject {
             }
             case QEvent::KeyPress: {
                 const auto* key = static_cast<QKeyEvent*>(event);
-                const bool activates = key->key() == Qt::Key_Return ||
-                                       key->key() == Qt::Key_Enter ||
-                                       (key->key() == Qt::Key_Space &&
-                                        key->modifiers() == Qt::NoModifier);
+                const bool activates =
+                    key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                    (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier);
                 if (!activates) {
                     return false;
                 }

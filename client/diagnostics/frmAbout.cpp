@@ -58,6 +58,7 @@ frmAbout::frmAbout(QWidget* parent)
     connect(cmdOK_, &PictureButton::clicked, this, &frmAbout::cmdOK_Click);
     // Ok takes the focus when the window opens; the terms link follows it.
     setTabOrder(cmdOK_->picture(), Label1_);
+    cmdOK_->picture()->setFocus();
 
     // Only one at a time: the newest is the one the program finds.
     instance_ = this;

@@ -10,9 +10,9 @@ namespace quillon::test {
 namespace {
 
 // The login panel's controls, which the advanced panel and the expiry notice cover.
-const char* const kLoginPanelControls[] = {"txtUsername", "txtPassword", "chkSaveLogin",
-                                           "imgHelpDomain", "cmdLogin", "Label3",
-                                           "cmdExit", "Label4", "llblRegister"};
+const char* const kLoginPanelControls[] = {"txtUsername",   "txtPassword", "chkSaveLogin",
+                                           "imgHelpDomain", "cmdLogin",    "Label3",
+                                           "cmdExit",       "Label4",      "llblRegister"};
 
 const QString kExpiredReply =
     QStringLiteral("<p>DNS LOGIN:SUCCESS</p><p>ExpirationDate:2020-01-31</p>");
