@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <functional>
 
+#include "desktop/FittingText.h"
 #include "desktop/Twips.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
@@ -262,6 +263,8 @@ void frmMain::buildTopStrip(QWidget* central) {
     QFont bold = lblStatus_->font();
     bold.setBold(true);
     lblStatus_->setFont(bold);
+    // "Not Connected with Server" in bold is wider than the status frame leaves it.
+    KeepTextWithinWidth(lblStatus_);
     setStatus(QLatin1String(kStatusConnected), kStatusColourConnected);
 }
 
