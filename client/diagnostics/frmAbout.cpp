@@ -1,6 +1,7 @@
 #include "diagnostics/frmAbout.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include "Version.h"
 #include "desktop/LinkControl.h"
@@ -36,7 +37,8 @@ frmAbout::frmAbout(QWidget* parent)
 
     Image1_->setObjectName(QStringLiteral("Image1"));
     Image1_->setGeometry(twipsRect(300, 300, 1440, 1440));
-    Image1_->setPixmap(LoadResPicture(QStringLiteral("Logo")));
+    Image1_->setPixmap(logoPicture(std::min(Image1_->width(), Image1_->height())));
+    Image1_->setAlignment(Qt::AlignCenter);
     Image1_->setAccessibleName(QStringLiteral("Corvane"));
 
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));

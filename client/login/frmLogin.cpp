@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <algorithm>
 
 #include "Version.h"
 #include "account/ProgramFlags.h"
@@ -54,8 +55,7 @@ QLabel* logoImage(QWidget* parent, const char* name) {
     auto* image = new QLabel(parent);
     image->setObjectName(QLatin1String(name));
     place(image, 120, 240, 960, 960);
-    image->setPixmap(LoadResPicture(QStringLiteral("Logo"))
-                         .scaled(image->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    image->setPixmap(logoPicture(std::min(image->width(), image->height())));
     image->setAlignment(Qt::AlignCenter);
     // The service's sign: assistive technology names it as the picture shows it.
     image->setAccessibleName(QStringLiteral("Corvane"));

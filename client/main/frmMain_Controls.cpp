@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <QtMath>
 #include <functional>
 
 #include "desktop/FittingText.h"
@@ -148,13 +150,16 @@ void tipWhenCut(QAbstractButton* box) {
 
 // The top strip's banner: the logo with the service's name beside it.
 QPixmap banner(const QSize& size) {
-    QPixmap pixmap(size);
+    // Drawn at the screen's pixel ratio: the text in it stays as sharp as the window's own.
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const int side = size.height();
-    painter.drawPixmap(QRect(0, 0, side, side), LoadResPicture(QStringLiteral("Logo")));
+    painter.drawPixmap(QRect(0, 0, side, side), logoPicture(side));
     QFont font = painter.font();
     font.setBold(true);
     font.setPixelSize(side * 2 / 5);
