@@ -1,6 +1,11 @@
 #include "desktop/WidgetMessageBoxes.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QScreen>
+#include <algorithm>
 
 #include "platform/MessageBox.h"
 
@@ -24,6 +29,26 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The box breaks a line longer than about 500 pixels wherever the width runs out, which leaves
+// a last word alone on a line of its own. A message whose longest line fits the screen keeps
+// its lines as written.
+void keepLinesWhole(QMessageBox& box, const QString& text) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr) {
+        return;
+    }
+    const QFontMetrics metrics = label->fontMetrics();
+    int widest = 0;
+    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")))) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    const QScreen* screen = box.screen();
+    const int room = screen != nullptr ? screen->availableGeometry().width() * 3 / 4 : 800;
+    if (widest <= room) {
+        label->setMinimumWidth(widest + 2 * label->margin() + 2 * label->frameWidth());
+    }
+}
+
 MsgAnswer showRealBox(const MsgBoxRequest& request, QWidget* parent) {
     QMessageBox box(parent);
     box.setIcon(toQtIcon(request.icon));
@@ -31,6 +56,7 @@ MsgAnswer showRealBox(const MsgBoxRequest& request, QWidget* parent) {
     // Messages carry the service's reply text: it is shown as it is, never read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
+    keepLinesWhole(box, request.text);
     if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

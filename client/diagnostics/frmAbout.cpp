@@ -1,10 +1,10 @@
 #include "diagnostics/frmAbout.h"
 
-#include <QEvent>
 #include <QLabel>
-#include <QMouseEvent>
+#include <algorithm>
 
 #include "Version.h"
+#include "desktop/LinkControl.h"
 #include "desktop/PageOpener.h"
 #include "desktop/ProgramForm.h"
 #include "desktop/Twips.h"
@@ -37,7 +37,9 @@ frmAbout::frmAbout(QWidget* parent)
 
     Image1_->setObjectName(QStringLiteral("Image1"));
     Image1_->setGeometry(twipsRect(300, 300, 1440, 1440));
-    Image1_->setPixmap(LoadResPicture(QStringLiteral("Logo")));
+    Image1_->setPixmap(logoPicture(std::min(Image1_->width(), Image1_->height())));
+    Image1_->setAlignment(Qt::AlignCenter);
+    Image1_->setAccessibleName(QStringLiteral("Corvane"));
 
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
     lblTitle_->setGeometry(twipsRect(1980, 300, 4320, 1440));
@@ -52,10 +54,13 @@ frmAbout::frmAbout(QWidget* parent)
     Label1_->setStyleSheet(
         QStringLiteral("QLabel { color: #0645ad; text-decoration: underline; }"));
     Label1_->setCursor(handCursor());
-    Label1_->installEventFilter(this);
+    MakeLink(Label1_, [this] { Label1_Click(); });
 
     cmdOK_->setGeometryTwips((kWidth - 1200) / 2, 2640, 1200, 375);
     connect(cmdOK_, &PictureButton::clicked, this, &frmAbout::cmdOK_Click);
+    // Ok takes the focus when the window opens; the terms link follows it.
+    setTabOrder(cmdOK_->picture(), Label1_);
+    cmdOK_->picture()->setFocus();
 
     // Only one at a time: the newest is the one the program finds.
     instance_ = this;
@@ -93,18 +98,6 @@ void frmAbout::Label1_Click() {
 
 void frmAbout::cmdOK_Click() {
     close();
-}
-
-bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label1_ && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            Label1_->rect().contains(mouse->position().toPoint())) {
-            Label1_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 frmAbout* frmAbout::loaded() {

@@ -29,9 +29,6 @@ class frmAbout : public QDialog {
     // The first line of lblTitle for a version: "Corvane Dynamic DNS Version 1.2 Rev 34".
     static QString versionText(int major, int minor, int revision);
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void Form_Load();
     void Label1_Click();

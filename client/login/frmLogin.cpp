@@ -1,5 +1,6 @@
 #include "login/frmLogin.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -9,10 +10,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
+#include <algorithm>
 
 #include "Version.h"
 #include "account/ProgramFlags.h"
 #include "desktop/KeyboardFocus.h"
+#include "desktop/LinkControl.h"
 #include "desktop/ProgramForm.h"
 #include "desktop/Twips.h"
 #include "login/LoadAdvancedTabSettings.h"
@@ -51,9 +55,10 @@ QLabel* logoImage(QWidget* parent, const char* name) {
     auto* image = new QLabel(parent);
     image->setObjectName(QLatin1String(name));
     place(image, 120, 240, 960, 960);
-    image->setPixmap(LoadResPicture(QStringLiteral("Logo"))
-                         .scaled(image->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    image->setPixmap(logoPicture(std::min(image->width(), image->height())));
     image->setAlignment(Qt::AlignCenter);
+    // The service's sign: assistive technology names it as the picture shows it.
+    image->setAccessibleName(QStringLiteral("Corvane"));
     return image;
 }
 
@@ -65,7 +70,6 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     image->setPixmap(helpPicture(image->size()));
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setAccessibleName(image->toolTip());
-    image->setCursor(handCursor());
     return image;
 }
 
@@ -147,6 +151,7 @@ void frmLogin::buildLoginPanel() {
     chkSaveLogin_->setObjectName(QStringLiteral("chkSaveLogin"));
     place(chkSaveLogin_, 2280, 1140, 1455, 255);
     imgHelpDomain_ = helpImage(frmLogin_, "imgHelpDomain", 3990, 1140);
+    imgHelpDomain_->setCursor(handCursor());
 
     cmdLogin_ = new PictureButton(frmLogin_, QStringLiteral("cmdLogin"), QStringLiteral("Label3"),
                                   QStringLiteral("Login"));
@@ -168,8 +173,14 @@ void frmLogin::buildLoginPanel() {
     passwordCaption->setBuddy(txtPassword_);
     setTabOrder(txtUsername_, txtPassword_);
     setTabOrder(txtPassword_, chkSaveLogin_);
-    setTabOrder(chkSaveLogin_, cmdLogin_->picture());
+    // The help picture and the register link are links (connectHandlers gives them their
+    // action): Tab reaches them in the order they are read.
+    imgHelpDomain_->setFocusPolicy(Qt::TabFocus);
+    llblRegister_->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(chkSaveLogin_, imgHelpDomain_);
+    setTabOrder(imgHelpDomain_, cmdLogin_->picture());
     setTabOrder(cmdLogin_->picture(), cmdExit_->picture());
+    setTabOrder(cmdExit_->picture(), llblRegister_);
 }
 
 void frmLogin::buildAdvancedPanel() {
@@ -189,7 +200,7 @@ void frmLogin::buildAdvancedPanel() {
     cboRefreshRate_->setObjectName(QStringLiteral("cboRefreshRate"));
     place(cboRefreshRate_, 3555, 705, 800, 315);
     // The advanced help picture has no action of its own.
-    helpImage(frameAdvanced_, "imgHelpAdvanced", 4080, 1680)->unsetCursor();
+    helpImage(frameAdvanced_, "imgHelpAdvanced", 4080, 1680);
     cmdOKAdvanced_ = new PictureButton(frameAdvanced_, QStringLiteral("cmdOKAdvanced"),
                                        QStringLiteral("Label18"), QStringLiteral("Ok"));
     cmdOKAdvanced_->setGeometryTwips(1620, 1620, 1200, 375);
@@ -199,6 +210,10 @@ void frmLogin::buildAdvancedPanel() {
     setTabOrder(cboPorts_, chkSSL_);
     setTabOrder(chkSSL_, cboRefreshRate_);
     setTabOrder(cboRefreshRate_, cmdOKAdvanced_->picture());
+    // Escape leaves the panel as it came, saving nothing.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), frameAdvanced_);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &frmLogin::cancelAdvanced);
     frameAdvanced_->hide();
 }
 
@@ -245,11 +260,17 @@ void frmLogin::connectHandlers() {
     connect(mnuRegister_, &QAction::triggered, this, &frmLogin::mnuRegister_Click);
     connect(mnuAbout_, &QAction::triggered, this, &frmLogin::mnuAbout_Click);
 
-    // Enter in the password box, clicks on the link labels and pictures, and the face of the
-    // two Ok buttons (which keep their picture) are handled in eventFilter.
+    MakeLink(llblRegister_, [this] { mnuRegister_Click(); });
+    MakeLink(imgHelpDomain_, [this] { mnuOnlineHelp_Click(); });
+    MakeLink(lblExpire_, [this] { lblExpire_Click(); });
+    // The Ok takes the focus when the notice shows; the support link follows it.
+    setTabOrder(cmdExpireOK_->picture(), lblExpire_);
+
+    // Enter in the password box, the face of the two Ok buttons (which keep their picture) and
+    // the covering panels' showing and hiding are handled in eventFilter.
     for (QObject* watched :
-         {static_cast<QObject*>(txtPassword_), static_cast<QObject*>(llblRegister_),
-          static_cast<QObject*>(imgHelpDomain_), static_cast<QObject*>(lblExpire_),
+         {static_cast<QObject*>(txtPassword_), static_cast<QObject*>(frameAdvanced_),
+          static_cast<QObject*>(frmLoggingIn_), static_cast<QObject*>(frameExpire_),
           static_cast<QObject*>(cmdOKAdvanced_->picture()),
           static_cast<QObject*>(cmdOKAdvanced_->label()),
           static_cast<QObject*>(cmdExpireOK_->picture()),
@@ -275,9 +296,31 @@ void frmLogin::setSavedLogin(const QString& username, const QString& password) {
 void frmLogin::showOverLogin(QFrame* panel) {
     panel->setGeometry(panel->x(), frmLogin_->y(), panel->width(), frmLogin_->height());
     panel->raise();
+    if (panel == frameExpire_) {
+        // The Ok that takes the focus tells why it is there, and the notice is announced.
+        cmdExpireOK_->picture()->setAccessibleDescription(lblExpire_->text());
+    }
     panel->show();
+    if (panel == frameExpire_) {
+        QAccessibleEvent alert(lblExpire_, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
     // The keyboard goes with what the user sees: into the panel that now covers the boxes.
     FocusFirstControl(panel);
+}
+
+void frmLogin::coverLoginPanel() {
+    const bool covered =
+        !frameAdvanced_->isHidden() || !frmLoggingIn_->isHidden() || !frameExpire_->isHidden();
+    // What a panel covers is hidden with it: out of the Tab order, not reported as showing,
+    // and deaf to keys.
+    frmLogin_->setVisible(!covered);
+    if (!covered && isVisible()) {
+        QWidget* focus = focusWidget();
+        if (focus == nullptr || !focus->isVisible()) {
+            FocusFirstControl(frmLogin_);
+        }
+    }
 }
 
 bool frmLogin::loginPanelShowing() const {

@@ -78,6 +78,11 @@ class frmLogin : public QDialog {
     void showOverLogin(QFrame* panel);
     // True while no other panel covers the login panel.
     bool loginPanelShowing() const;
+    // Hides the login panel while another panel covers it, and shows it again after.
+    void coverLoginPanel();
+    // Escape on the advanced panel: puts the boxes back as they were when it opened and leaves
+    // it without saving.
+    void cancelAdvanced();
 
     QMenuBar* menuBar_ = nullptr;
     QMenu* mnuHelp_ = nullptr;
@@ -100,6 +105,10 @@ class frmLogin : public QDialog {
     QCheckBox* chkSSL_ = nullptr;
     QComboBox* cboRefreshRate_ = nullptr;
     PictureButton* cmdOKAdvanced_ = nullptr;
+    // The advanced boxes as they were when the panel opened.
+    bool openedSSL_ = false;
+    int openedPort_ = -1;
+    int openedRefreshRate_ = -1;
 
     QFrame* frmLoggingIn_ = nullptr;
 

@@ -31,7 +31,21 @@ void frmLogin::cmdExit_Click() {
 }
 
 void frmLogin::mnuAdvanced_Click() {
+    openedSSL_ = chkSSL_->isChecked();
+    openedPort_ = cboPorts_->currentIndex();
+    openedRefreshRate_ = cboRefreshRate_->currentIndex();
     showOverLogin(frameAdvanced_);
+}
+
+void frmLogin::cancelAdvanced() {
+    if (frameAdvanced_->isHidden()) {
+        return;
+    }
+    // The SSL box first: its handler refills the ports.
+    chkSSL_->setChecked(openedSSL_);
+    cboPorts_->setCurrentIndex(openedPort_);
+    cboRefreshRate_->setCurrentIndex(openedRefreshRate_);
+    frameAdvanced_->hide();
 }
 
 void frmLogin::cmdOKAdvanced_Click() {
@@ -96,6 +110,11 @@ void frmLogin::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == frameAdvanced_ || watched == frmLoggingIn_ || watched == frameExpire_) &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        coverLoginPanel();
+        return false;
+    }
     if (watched == txtPassword_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -114,31 +133,20 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == cmdExpireOK_->picture() || watched == cmdExpireOK_->label()) {
         okButton = cmdExpireOK_;
     }
-    const bool isLink =
-        watched == llblRegister_ || watched == imgHelpDomain_ || watched == lblExpire_;
-    if (!okButton && !isLink) {
+    if (!okButton) {
         return QDialog::eventFilter(watched, event);
     }
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
-        return okButton != nullptr;
+        return true;
     }
     if (event->type() != QEvent::MouseButtonRelease) {
         return false;
     }
     auto* mouse = static_cast<QMouseEvent*>(event);
     auto* widget = static_cast<QWidget*>(watched);
-    if (mouse->button() != Qt::LeftButton ||
-        !widget->rect().contains(mouse->position().toPoint())) {
-        return okButton != nullptr;
-    }
-    if (okButton) {
+    if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint()) &&
+        okButton->isEnabled() && widget->isVisibleTo(this)) {
         okButton->click();
-    } else if (watched == llblRegister_) {
-        mnuRegister_Click();
-    } else if (watched == imgHelpDomain_) {
-        mnuOnlineHelp_Click();
-    } else {
-        lblExpire_Click();
     }
     return true;
 }

@@ -256,6 +256,20 @@ class frmMain : public QMainWindow, public MainWindowLink {
 
     // Grid helpers (frmMain_Grid.cpp).
     void applySort();
+    // Keeps the grid's selection on its current row wherever the keyboard moves it, and opens
+    // the current row on Enter.
+    void followCurrentRow();
+    // Makes the row at `index` current and selected, as a click on it would.
+    void selectGridRow(int index);
+    // Selects the row that shows this record; false when none does.
+    bool selectRecordRow(const QString& domain, const QString& recordType, const QString& name,
+                         const QString& address);
+    // The grid takes the keyboard after an action; with rows and none selected, the first one
+    // is selected.
+    void focusGrid();
+    // After a delete: the row now at the deleted one's place, or the last, unless the deleted
+    // row is still there and selected.
+    void selectNeighbour(int deletedIndex);
 
     // Editor helpers (frmMain_Editor.cpp).
     void putBackEditedRecord(const GridRecord& old, const QString& address);
@@ -266,6 +280,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void restoreGridGeometry();
     void showHeldFrame(QFrame* frame, int topY);
     void holdWindowAt(QFrame* frame);
+    // The advanced frame's MX and alias boxes, which only a free account's frame is high
+    // enough to show.
+    void setFreeAccountBoxesShown(bool shown);
     void writeWindowState();
 
     // The user key "SOFTWARE\Corvane\" + the account's user name.

@@ -72,7 +72,6 @@ void frmMain::cmdAdvancedFree_Click() {
     };
     for (const auto& [prefix, box] : aliases) {
         box->setText(QLatin1String(prefix) + host);
-        box->setToolTip(box->text());
     }
     // The entry may have been added or removed outside the program since the frame was built.
     chkAutostart_->setChecked(AutostartEnabled());

@@ -1,17 +1,24 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QShortcut>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
+#include <QtMath>
+#include <functional>
 
+#include "desktop/FittingText.h"
 #include "desktop/Twips.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
@@ -101,18 +108,58 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     image->setToolTip(QStringLiteral("Click here for help page."));
     image->setAccessibleName(image->toolTip());
     image->setCursor(handCursor());
+    // A link to the help page (its action is connected with the menus): Tab reaches it.
+    image->setFocusPolicy(Qt::TabFocus);
     return image;
+}
+
+// Escape anywhere in the frame runs `action`.
+void onEscape(QWidget* frame, std::function<void()> action) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), frame);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, frame, std::move(action));
+}
+
+// A box whose caption its width cuts shows the whole caption as its tip. The tip is shown
+// here rather than set as the box's tool tip, which assistive technology would read out again
+// after the caption.
+void tipWhenCut(QAbstractButton* box) {
+    class TipFilter : public QObject {
+      public:
+        explicit TipFilter(QAbstractButton* box) : QObject(box), box_(box) {
+            box->installEventFilter(this);
+        }
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() != QEvent::ToolTip) {
+                return false;
+            }
+            if (box_->sizeHint().width() > box_->width()) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), box_->text(),
+                                   box_);
+            } else {
+                QToolTip::hideText();
+            }
+            return true;
+        }
+
+      private:
+        QAbstractButton* box_;
+    };
+    new TipFilter(box);
 }
 
 // The top strip's banner: the logo with the service's name beside it.
 QPixmap banner(const QSize& size) {
-    QPixmap pixmap(size);
+    // Drawn at the screen's pixel ratio: the text in it stays as sharp as the window's own.
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const int side = size.height();
-    painter.drawPixmap(QRect(0, 0, side, side), LoadResPicture(QStringLiteral("Logo")));
+    painter.drawPixmap(QRect(0, 0, side, side), logoPicture(side));
     QFont font = painter.font();
     font.setBold(true);
     font.setPixelSize(side * 2 / 5);
@@ -185,6 +232,8 @@ void frmMain::buildTopStrip(QWidget* central) {
     frmTop_ = frame(central, "frmTop", 120, 120, 8535, 1500, false);
     Image1_ = label(frmTop_, "Image1", QString(), 120, 120, 2985, 945);
     paintBannerOnFirstShow(Image1_);
+    // The banner is the window's only copy of the service's name: it is read out as it shows.
+    Image1_->setAccessibleName(QStringLiteral("Corvane Dynamic DNS"));
     Label21_ =
         label(frmTop_, "Label21", QStringLiteral("Your Account Expires on:"), 120, 1140, 2400, 255);
     lblExpirationDate_ = label(frmTop_, "lblExpirationDate", QString(), 2580, 1140, 1560, 255);
@@ -219,6 +268,8 @@ void frmMain::buildTopStrip(QWidget* central) {
     QFont bold = lblStatus_->font();
     bold.setBold(true);
     lblStatus_->setFont(bold);
+    // "Not Connected with Server" in bold is wider than the status frame leaves it.
+    KeepTextWithinWidth(lblStatus_);
     setStatus(QLatin1String(kStatusConnected), kStatusColourConnected);
 }
 
@@ -251,7 +302,8 @@ void frmMain::buildGridFrame(QWidget* central) {
         button(frameGrid_, "cmdAdvancedDomain", "Label14", QStringLiteral("Advanced"), 6000, 3780);
     imgHelpGrid_ = helpImage(frameGrid_, "imgHelpGrid", 7560, 3780);
     chainTabOrder({lvDomainUser_, cmdAddGrid_->picture(), cmdDeleteGrid_->picture(),
-                   cmdEditGrid_->picture(), cmdAdvancedDomain_->picture()});
+                   cmdEditGrid_->picture(), cmdAdvancedDomain_->picture(), imgHelpGrid_});
+    followCurrentRow();
 }
 
 void frmMain::buildFreePanel(QWidget* central) {
@@ -269,8 +321,8 @@ void frmMain::buildFreePanel(QWidget* central) {
     cmdAdvancedFree_ = button(frameCorvaneDomain_, "cmdAdvancedFree", "Label15",
                               QStringLiteral("Advanced"), 5535, 840);
     imgHelpFree_ = helpImage(frameCorvaneDomain_, "imgHelpFree", 7560, 555);
-    chainTabOrder(
-        {txtCorvaneIP_, chkAutoIP_, cmdCorvaneSetIP_->picture(), cmdAdvancedFree_->picture()});
+    chainTabOrder({txtCorvaneIP_, chkAutoIP_, cmdCorvaneSetIP_->picture(),
+                   cmdAdvancedFree_->picture(), imgHelpFree_});
     frameCorvaneDomain_->hide();
 }
 
@@ -306,7 +358,8 @@ void frmMain::buildEditorFrame(QWidget* central) {
     lblServerAddress_->setBuddy(txtServerIP_);
     lblPort_->setBuddy(txtPort_);
     chainTabOrder({cboDomain_, cboRecordType_, txtCName_, txtServerIP_, txtPort_, chkDomainAutoIP_,
-                   cmdServerIP_->picture(), cmdCancel_->picture()});
+                   cmdServerIP_->picture(), cmdCancel_->picture(), imgHelpDomainEditor_});
+    onEscape(frameOtherDomain_, [this] { cmdCancel_Click(); });
     frameOtherDomain_->hide();
 }
 
@@ -342,7 +395,12 @@ void frmMain::buildAdvancedFrame(QWidget* central) {
     cmdOKAdvanced_ = button(f, "cmdOKAdvanced", "Label18", QStringLiteral("Done"), 5760, 1920);
     imgHelpDomainAdvanced_ = helpImage(f, "imgHelpDomain", 7560, 480);
     chainTabOrder({chkSSL_, chkAutostart_, cboPorts_, cboRefreshRate_, chkMX_, chkFTP_, chkMail_,
-                   chkTelnet_, chkVNC_, chkWWW_, chkIRC_, chkPCAW_, cmdOKAdvanced_->picture()});
+                   chkTelnet_, chkVNC_, chkWWW_, chkIRC_, chkPCAW_, cmdOKAdvanced_->picture(),
+                   imgHelpDomainAdvanced_});
+    onEscape(frameAdvanced_, [this] { cmdOKAdvanced_Click(); });
+    for (QCheckBox* alias : {chkFTP_, chkMail_, chkTelnet_, chkVNC_, chkWWW_, chkIRC_, chkPCAW_}) {
+        tipWhenCut(alias);
+    }
     frameAdvanced_->hide();
 }
 

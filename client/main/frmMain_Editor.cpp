@@ -231,12 +231,13 @@ void frmMain::cmdServerIP_Click() {
                 savePendingReAdds();
             }
         }
+        // The name as the add sends it (the request may rewrite it).
+        QString name = txtCName_->text();
         if (changed) {
             if (IsPortRelayType(recordType)) {
                 QString address = txtServerIP_->text();
                 txtServerIP_->setText(BuildRelayURL(address, txtPort_->text().trimmed()));
             }
-            QString name = txtCName_->text();
             const bool added = DNSTickler(domain, name, QStringLiteral("RECORDADD"), recordType,
                                           txtServerIP_->text(), true, autoIP ? 1 : 0);
             if (added) {
@@ -257,6 +258,14 @@ void frmMain::cmdServerIP_Click() {
         }
         ShowFrame(QStringLiteral("Grid"));
         FillDomainUserGrid();
+        // The grid takes the keyboard on the record the user sent; when the service has not
+        // got it, on the opened record as it stands.
+        if (!selectRecordRow(domain, recordType, changed ? name : old.Name,
+                             changed ? txtServerIP_->text() : old.ServerAddress) &&
+            existing) {
+            selectRecordRow(old.Domain, old.RecordType, old.Name, editedAddress_);
+        }
+        focusGrid();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.cmdServerIP_Click()"), error);
     }
@@ -290,6 +299,7 @@ void frmMain::putBackEditedRecord(const GridRecord& old, const QString& address)
 void frmMain::cmdCancel_Click() {
     ShowFrame(QStringLiteral("Grid"));
     FillDomainUserGrid();
+    focusGrid();
 }
 
 }  // namespace quillon

@@ -100,6 +100,15 @@ void frmMain::cmdCorvaneSetIP_Click() {
         return;
     }
     BusyFlag busy(bCorvaneSetIPBusy);
+    // Whatever the outcome, the keyboard goes back to the address box, where the user goes on.
+    struct FocusAddressBox {
+        QLineEdit* box;
+        ~FocusAddressBox() {
+            if (box->isVisible()) {
+                box->setFocus(Qt::OtherFocusReason);
+            }
+        }
+    } focusAfter{txtCorvaneIP_};
     if (!CheckCorvaneIP()) {
         return;
     }

@@ -1,10 +1,14 @@
+#include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "account/clsUser.h"
 #include "cycle/BusyFlag.h"
 #include "cycle/UpdateCycle.h"
 #include "diagnostics/ErrorReport.h"
+#include "main/EnterKey.h"
 #include "main/GridItem.h"
 #include "main/GridRows.h"
 #include "main/MessageTexts.h"
@@ -71,6 +75,9 @@ void frmMain::FillDomainUserGrid() {
             lvDomainUser_->setCurrentItem(item);
             item->setSelected(true);
         } else {
+            // No row is selected, and none is current: the focus frame never marks a row that
+            // Delete or Edit would not act on.
+            lvDomainUser_->setCurrentItem(nullptr);
             lvDomainUser_->clearSelection();
         }
         lvDomainUser_->setUpdatesEnabled(true);
@@ -83,6 +90,90 @@ void frmMain::FillDomainUserGrid() {
         lvDomainUser_->setUpdatesEnabled(true);
         ErrorReport(QStringLiteral("frmMain.FillDomainUserGrid()"), error);
     }
+}
+
+void frmMain::followCurrentRow() {
+    // Tab into the grid: the row the focus frame goes to is selected with it.
+    class FocusInFilter : public QObject {
+      public:
+        FocusInFilter(frmMain* window, QTreeWidget* list) : QObject(list), window_(window) {
+            list->installEventFilter(this);
+        }
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::FocusIn &&
+                static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
+                auto* list = static_cast<QTreeWidget*>(watched);
+                QTreeWidgetItem* current = list->currentItem();
+                if (current == nullptr || !current->isSelected()) {
+                    QTreeWidgetItem* target = list->selectedItems().value(0);
+                    if (target == nullptr) {
+                        target = current != nullptr ? current : list->topLevelItem(0);
+                    }
+                    if (target != nullptr) {
+                        window_->selectGridRow(list->indexOfTopLevelItem(target));
+                    }
+                }
+            }
+            return false;
+        }
+
+      private:
+        frmMain* window_;
+    };
+    new FocusInFilter(this, lvDomainUser_);
+    // The arrow keys move the current row; the selection, and the row remembered across
+    // rebuilds, go with it.
+    connect(lvDomainUser_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) {
+                if (current != nullptr && lvDomainUser_->hasFocus()) {
+                    if (!current->isSelected()) {
+                        current->setSelected(true);
+                    }
+                    lvDomainUser_Click();
+                }
+            });
+    // Enter on a row opens it, as a double-click does.
+    OnEnterKey(lvDomainUser_, [this] {
+        if (lvDomainUser_->currentItem() != nullptr) {
+            lvDomainUser_DblClick();
+        }
+    });
+}
+
+void frmMain::selectGridRow(int index) {
+    QTreeWidgetItem* row = lvDomainUser_->topLevelItem(index);
+    if (row == nullptr) {
+        return;
+    }
+    lvDomainUser_->setCurrentItem(row);
+    row->setSelected(true);
+    lvDomainUser_->scrollToItem(row);
+    lvDomainUser_Click();
+}
+
+bool frmMain::selectRecordRow(const QString& domain, const QString& recordType, const QString& name,
+                              const QString& address) {
+    // The grid shows the root name "@" empty.
+    const QString shownName = name == QLatin1String("@") ? QString() : name;
+    for (int i = 0; i < lvDomainUser_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = lvDomainUser_->topLevelItem(i);
+        if (sameText(row->text(0), domain) && sameText(row->text(1), recordType) &&
+            sameText(row->text(2), shownName) && sameText(row->text(3), address)) {
+            selectGridRow(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void frmMain::focusGrid() {
+    if (frameGrid_->isHidden()) {
+        return;
+    }
+    if (selectedRow(lvDomainUser_) == nullptr) {
+        selectGridRow(0);
+    }
+    lvDomainUser_->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::lvDomainUser_Click() {
@@ -137,6 +228,14 @@ void frmMain::LoadGridRecord() {
     }
 }
 
+void frmMain::selectNeighbour(int deletedIndex) {
+    // A delete the service refused leaves the row, still selected, where it was.
+    if (selectedRow(lvDomainUser_) == nullptr) {
+        selectGridRow(std::min(deletedIndex, lvDomainUser_->topLevelItemCount() - 1));
+    }
+    focusGrid();
+}
+
 void frmMain::cmdDeleteGrid_Click() {
     try {
         if (lvDomainUser_->topLevelItemCount() == 0) {
@@ -155,6 +254,9 @@ void frmMain::cmdDeleteGrid_Click() {
         LoadGridRecord();
         const GridRecord confirmed = GridRecord_;
         const bool pendingRow = row->data(0, Qt::UserRole).toString().startsWith(kPendingMark);
+        // After the delete the row that takes its place (or the last one) is selected.
+        const int rowIndex =
+            lvDomainUser_->indexOfTopLevelItem(lvDomainUser_->selectedItems().first());
         const QString question =
             QStringLiteral("Are you sure you want to delete the selected record?") + kCrLf + kCrLf +
             QStringLiteral("Domain: ") + row->text(0) + kCrLf + QStringLiteral("Type: ") +
@@ -184,6 +286,7 @@ void frmMain::cmdDeleteGrid_Click() {
             pending_.remove(PendingKeyOf(GridRecord_));
             savePendingReAdds();
             FillDomainUserGrid();
+            selectNeighbour(rowIndex);
             return;
         }
         if (!GridRecord_.Domain.isEmpty()) {
@@ -194,6 +297,7 @@ void frmMain::cmdDeleteGrid_Click() {
                            GridRecord_.AutoIP ? 1 : 0);
             }
             FillDomainUserGrid();
+            selectNeighbour(rowIndex);
         }
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.cmdDeleteGrid_Click()"), error);

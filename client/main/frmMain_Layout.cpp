@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -99,10 +100,14 @@ void frmMain::ShowFrame(const QString& mode) {
         } else if (mode == QLatin1String("Corvane")) {
             showHeldFrame(frameCorvaneDomain_, topY);
         } else if (mode == QLatin1String("AdvancedFree")) {
+            setFreeAccountBoxesShown(true);
             setHeightTwips(frameAdvanced_, kAdvancedFreeHeight);
             setTopTwips(cmdOKAdvanced_->picture(), kAdvancedFreeHeight - kDoneAboveBottom);
             showHeldFrame(frameAdvanced_, topY);
         } else if (mode == QLatin1String("AdvancedDomain")) {
+            // The frame ends above the free account's MX and alias boxes: hidden, they are
+            // neither reached with Tab nor reported below its edge.
+            setFreeAccountBoxesShown(false);
             setHeightTwips(frameAdvanced_, kAdvancedDomainHeight);
             setTopTwips(cmdOKAdvanced_->picture(), pixelsToTwips(cboRefreshRate_->y()));
             showHeldFrame(frameAdvanced_, topY);
@@ -124,6 +129,13 @@ void frmMain::ShowFrame(const QString& mode) {
         }
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.ShowFrame()"), error);
+    }
+}
+
+void frmMain::setFreeAccountBoxesShown(bool shown) {
+    for (QCheckBox* box :
+         {chkMX_, chkFTP_, chkMail_, chkTelnet_, chkVNC_, chkWWW_, chkIRC_, chkPCAW_}) {
+        box->setVisible(shown);
     }
 }
 

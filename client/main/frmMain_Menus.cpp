@@ -4,13 +4,13 @@
 #include <QMenu>
 
 #include "account/ProgramFlags.h"
+#include "desktop/LinkControl.h"
 #include "desktop/PageOpener.h"
 #include "diagnostics/ErrorReport.h"
 #include "diagnostics/frmAbout.h"
 #include "login/ExitWindows.h"
 #include "login/WindowAccountHold.h"
 #include "login/frmLogin.h"
-#include "main/ClickAction.h"
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Endpoints.h"
@@ -51,10 +51,10 @@ void frmMain::connectMenuHandlers() {
     connect(popupItem(mnuPopup_, "mnuPopupExit"), &QAction::triggered, this,
             &frmMain::mnuPopupExit_Click);
 
-    OnClick(imgHelpGrid_, [this] { imgHelpGrid_Click(); });
-    OnClick(imgHelpFree_, [this] { imgHelpFree_Click(); });
-    OnClick(imgHelpDomainEditor_, [this] { imgHelpDomain_Click(0); });
-    OnClick(imgHelpDomainAdvanced_, [this] { imgHelpDomain_Click(1); });
+    MakeLink(imgHelpGrid_, [this] { imgHelpGrid_Click(); });
+    MakeLink(imgHelpFree_, [this] { imgHelpFree_Click(); });
+    MakeLink(imgHelpDomainEditor_, [this] { imgHelpDomain_Click(0); });
+    MakeLink(imgHelpDomainAdvanced_, [this] { imgHelpDomain_Click(1); });
 
     connect(cSysTrayOff_, &cSysTray::MouseUp, this, &frmMain::cSysTrayOff_MouseUp);
     connect(cSysTrayOn_, &cSysTray::MouseUp, this, &frmMain::cSysTrayOn_MouseUp);

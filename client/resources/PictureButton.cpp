@@ -36,7 +36,7 @@ class PictureButtonAccessible : public QAccessibleWidget {
 
     void doAction(const QString& actionName) override {
         if (actionName == pressAction()) {
-            if (owner()->isEnabled()) {
+            if (owner()->isEnabled() && widget()->isVisibleTo(widget()->window())) {
                 owner()->click();
             }
             return;
@@ -55,9 +55,31 @@ class PictureButtonAccessible : public QAccessibleWidget {
     PictureButton* owner() const { return static_cast<ButtonPicture*>(widget())->owner(); }
 };
 
+// The caption label lying on the picture: the button already carries its caption, so assistive
+// technology is told the label is not there to be read, and the button is announced once.
+class ButtonCaptionAccessible : public QAccessibleWidget {
+  public:
+    explicit ButtonCaptionAccessible(QLabel* label)
+        : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text) const override { return QString(); }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = true;
+        s.focusable = false;
+        return s;
+    }
+};
+
+constexpr char kCaptionProperty[] = "quillonButtonCaption";
+
 QAccessibleInterface* pictureButtonAccessible(const QString& className, QObject* object) {
     if (className == QLatin1String(ButtonPicture::staticMetaObject.className())) {
         return new PictureButtonAccessible(static_cast<ButtonPicture*>(object));
+    }
+    if (className == QLatin1String("QLabel") && object->property(kCaptionProperty).toBool()) {
+        return new ButtonCaptionAccessible(static_cast<QLabel*>(object));
     }
     return nullptr;
 }
@@ -93,10 +115,11 @@ void ButtonPicture::paintEvent(QPaintEvent* event) {
 
 PictureButton::PictureButton(QWidget* parent, const QString& pictureName, const QString& labelName,
                              const QString& caption)
-    : QObject(parent),
-      picture_(new ButtonPicture(this, parent)),
-      label_(new QLabel(caption, parent)) {
+    : QObject(parent), picture_(new ButtonPicture(this, parent)), label_(new QLabel(parent)) {
     installAccessibleFactoryOnce();
+    // Marked before it has text, so that assistive technology never sees a plain label.
+    label_->setProperty(kCaptionProperty, true);
+    label_->setText(caption);
     setObjectName(pictureName + QStringLiteral("Button"));
     picture_->setObjectName(pictureName);
     label_->setObjectName(labelName);
@@ -175,7 +198,8 @@ bool PictureButton::eventFilter(QObject* watched, QEvent* event) {
     if (!isEnabled()) {
         return false;  // a disabled button neither goes down nor clicks
     }
-    if (watched == picture_ && keyEvent(event)) {
+    // Keys sent to a button its window does not show (a panel hides it) run nothing.
+    if (watched == picture_ && picture_->isVisibleTo(picture_->window()) && keyEvent(event)) {
         return true;
     }
     switch (event->type()) {

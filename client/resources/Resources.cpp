@@ -1,6 +1,8 @@
 #include "resources/Resources.h"
 
+#include <QGuiApplication>
 #include <QPixmapCache>
+#include <cmath>
 #include <future>
 #include <utility>
 #include <vector>
@@ -62,6 +64,26 @@ QPixmap logo(int side) {
     return cached(logoKey(side), [side] { return artwork::drawLogo(side); });
 }
 
+// The screen's device pixel ratio: pictures drawn at it stay sharp on high-density screens.
+qreal pixelRatio() {
+    return QGuiApplication::instance() != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+}
+
+QSize devicePixels(const QSize& size, qreal ratio) {
+    return QSize(static_cast<int>(std::ceil(size.width() * ratio)),
+                 static_cast<int>(std::ceil(size.height() * ratio)));
+}
+
+// A picture of `size` logical pixels drawn with `draw` at the screen's pixel ratio.
+template <typename Draw>
+QPixmap atPixelRatio(const QString& key, const QSize& size, Draw draw) {
+    const qreal ratio = pixelRatio();
+    QPixmap pixmap = cached(key + QStringLiteral("@%1").arg(ratio),
+                            [&] { return draw(devicePixels(size, ratio)); });
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
 QIcon iconFrom(bool connected) {
     QIcon icon;
     for (int side : {16, 22, 32, 48, 64}) {
@@ -105,14 +127,24 @@ QPixmap LoadResPicture(const QString& name) {
 }
 
 QPixmap buttonFace(bool pressed, const QSize& size) {
-    return cached(
+    return atPixelRatio(
         QStringLiteral("quillon/face/%1/%2x%3").arg(pressed).arg(size.width()).arg(size.height()),
-        [pressed, size] { return artwork::drawButtonFace(pressed, size); });
+        size, [pressed](const QSize& pixels) { return artwork::drawButtonFace(pressed, pixels); });
 }
 
 QPixmap helpPicture(const QSize& size) {
-    return cached(QStringLiteral("quillon/help/%1x%2").arg(size.width()).arg(size.height()),
-                  [size] { return artwork::drawHelpMark(size); });
+    return atPixelRatio(QStringLiteral("quillon/help/%1x%2").arg(size.width()).arg(size.height()),
+                        size, [](const QSize& pixels) { return artwork::drawHelpMark(pixels); });
+}
+
+QPixmap logoPicture(int side) {
+    const qreal ratio = pixelRatio();
+    if (ratio == 1.0) {
+        return logo(side);
+    }
+    QPixmap pixmap = logo(static_cast<int>(std::ceil(side * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 QIcon programIcon() {

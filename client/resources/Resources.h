@@ -23,6 +23,12 @@ QPixmap LoadResPicture(const QString& name);
 // each picture is drawn when first asked for.
 void startDrawingArtwork();
 
+// The pictures below take their size in logical pixels and are drawn at the screen's device
+// pixel ratio, so that they are as sharp as the text beside them.
+
+// The logo, square, `side` logical pixels wide.
+QPixmap logoPicture(int side);
+
 // A button face drawn at the given size in pixels (a picture button fills its box with it).
 QPixmap buttonFace(bool pressed, const QSize& size);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
@@ -138,4 +139,28 @@ TEST(Resources, NamesAreCaseInsensitiveAndUnknownNamesGiveNothing) {
     EXPECT_NE(trayIconConnected().pixmap(16).toImage(),
               trayIconNotConnected().pixmap(16).toImage());
     EXPECT_EQ(handCursor().hotSpot(), QPoint(10, 1));
+}
+
+TEST(frmAbout, OkTakesTheFocusTabReachesTheTermsLinkAndEnterOpensIt) {
+    test::RecordingPageOpener pages;
+    frmAbout about;
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    auto* ok = about.findChild<QLabel*>("cmdOK");
+    auto* link = about.findChild<QLabel*>("Label1");
+    ASSERT_NE(ok, nullptr);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), link);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(link);
+    EXPECT_EQ(iface->role(), QAccessible::Link);
+    EXPECT_EQ(iface->text(QAccessible::Name), link->text());
+    QTest::keyClick(link, Qt::Key_Return);
+    ASSERT_EQ(pages.opened().size(), 1);
+    EXPECT_TRUE(pages.opened().first().endsWith(QLatin1String("/tos.asp")));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(about.findChild<QLabel*>("Image1"))
+                  ->text(QAccessible::Name),
+              QStringLiteral("Corvane"));
 }

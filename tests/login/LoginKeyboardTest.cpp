@@ -26,6 +26,8 @@ TEST_F(LoginKeyboardTest, TabReachesLoginAndExitAndEnterOnExitLeavesWithoutALogi
     typeLogin("demo", "demo");
     control<QCheckBox>("chkSaveLogin")->setFocus();
     QTest::keyClick(focused(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), control<QLabel>("imgHelpDomain"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
     EXPECT_EQ(focused(), control<QLabel>("cmdLogin"));
     QTest::keyClick(focused(), Qt::Key_Tab);
     ASSERT_EQ(focused(), control<QLabel>("cmdExit"));

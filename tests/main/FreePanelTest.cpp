@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -221,6 +223,32 @@ TEST_F(FreePanelTest, NoCheckRunsWhileAnAliasResultIsShown) {
     tick(1);  // the check the ticks left for later
     EXPECT_EQ(ipRequests().size(), 1);
     EXPECT_EQ(ticklerRequests().size(), 1);
+}
+
+TEST_F(FreePanelTest, AfterUpdateAddTheAddressBoxHasTheKeyboard) {
+    ASSERT_TRUE(startFree());
+    main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main()));
+    QLabel* update = mainButton("cmdCorvaneSetIP")->picture();
+    update->setFocus();
+    QTest::keyClick(update, Qt::Key_Return);  // Update/Add, then OK on its message
+    ASSERT_FALSE(messages_.shown().empty());
+    EXPECT_EQ(QApplication::focusWidget(), addressBox());
+}
+
+TEST_F(FreePanelTest, AnAliasBoxIsReadByItsCaptionOnceAndTheFrameShowsEveryBox) {
+    ASSERT_TRUE(startFree());
+    openAdvanced();
+    auto* frame = mainControl<QFrame>("frameAdvanced");
+    for (const char* name : {"chkMX", "chkFTP", "chkWWW", "chkPCAW", "chkVNC"}) {
+        QCheckBox* alias = box(name);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(alias);
+        EXPECT_EQ(iface->text(QAccessible::Name), alias->text()) << name;
+        EXPECT_NE(iface->text(QAccessible::Description), alias->text()) << name;
+        // The free account's frame is high enough for every box it shows.
+        EXPECT_TRUE(alias->isVisibleTo(frame)) << name;
+        EXPECT_TRUE(frame->rect().contains(alias->geometry())) << name;
+    }
 }
 
 }  // namespace

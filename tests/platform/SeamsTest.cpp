@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
 #include "desktop/Twips.h"
+#include "desktop/WidgetMessageBoxes.h"
 #include "platform/Clock.h"
 #include "platform/Endpoints.h"
 #include "platform/MessageBox.h"
@@ -34,4 +41,33 @@ TEST(Endpoints, OverridesAreUndoneByReset) {
     resetEndpoints();
     EXPECT_EQ(endpoints().updateHost, kDefaultUpdateHost);
     EXPECT_TRUE(endpoints().webSite.startsWith("http://"));
+}
+
+TEST(WidgetMessageBoxes, ALineThatFitsTheScreenIsNotBrokenBeforeItsLastWord) {
+    UseWidgetMessageBoxes();
+    const QString first = QStringLiteral(
+        "By closing this application you will remove your DNS records from the DNS Server ");
+    const QString text = first + QStringLiteral(
+                                     "\r\nmaking your server unreachable by it's "
+                                     "Corvane domain name.\r\n\r\nAre you sure?");
+    int shownWidth = -1;
+    int needed = 0;
+    // Looks at the box once it shows, then answers No.
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        shownWidth = label->contentsRect().width();
+        needed = label->fontMetrics().horizontalAdvance(first);
+        box->button(QMessageBox::No)->click();
+    });
+    look.start();
+    const MsgAnswer answer = MsgBox(text, MsgButtons::YesNo, QStringLiteral("Corvane"));
+    setProgramMsgBox(nullptr);
+    EXPECT_EQ(answer, MsgAnswer::No);
+    EXPECT_GE(shownWidth, needed) << "the first line is broken";
 }

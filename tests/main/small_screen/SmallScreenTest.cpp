@@ -51,6 +51,20 @@ TEST_F(SmallScreenTest, GeometryStoredOnALargerScreenIsBroughtOntoThisOne) {
     expectGridOnScreen();
 }
 
+TEST_F(SmallScreenTest, PicturesAreDrawnAtTheScreensPixelRatio) {
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
+    // Each picture holds twice as many pixels across as the control it fills: none is a
+    // drawing at one pixel per unit enlarged.
+    for (QLabel* picture : {mainButton("cmdAddGrid")->picture(), mainControl<QLabel>("imgHelpGrid"),
+                            mainControlIn<QLabel>("frmTop", "Image1")}) {
+        SCOPED_TRACE(picture->objectName().toStdString());
+        const QPixmap pixmap = picture->pixmap();
+        EXPECT_EQ(pixmap.devicePixelRatio(), 2.0);
+        EXPECT_GE(pixmap.width(), picture->width() * 2 - 1);
+    }
+}
+
 }  // namespace
 }  // namespace quillon::test
 
