@@ -33,7 +33,11 @@ QString sStartTime;
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent),
-      cycle_(std::make_unique<AutoIPCycle>(pending_, [this] { return savePendingReAdds(); })) {
+      cycle_(std::make_unique<AutoIPCycle>(
+          pending_,
+          CycleWrites{[this] { return savePendingReAdds(); },
+                      [this] { return storeChangedAutoIPs(); },
+                      [this](const QString& address) { return storeFreeHostAddress(address); }})) {
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));

@@ -68,8 +68,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool Form_Load();
     void init();
     void SaveSettings();
-    // Writes the AutoIP list when it differs from the stored one.
-    void storeChangedAutoIPs();
+    // Writes the AutoIP list when it differs from the stored one; false when the store did not
+    // take it (the user is told once).
+    bool storeChangedAutoIPs();
 
     // The login window while it exists (created by Form_Load and by Log Off).
     frmLogin* loginWindow() const { return login_.data(); }
@@ -246,6 +247,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void retryPendingReAdds(const QString& newIP);
     // Stores the pending list; false when the store did not take it (the user is told once).
     bool savePendingReAdds();
+    // Stores the free host's address as soon as it is published; false as above.
+    bool storeFreeHostAddress(const QString& address);
+    // Tells the user, once per run, that the settings cannot be saved and why; false.
+    bool storeFailed(const QString& why);
     // Whether the record the editor opened is this one, as the service held it when opened.
     bool isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
                         const QString& address) const;

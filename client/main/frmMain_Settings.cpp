@@ -6,6 +6,7 @@
 
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "cycle/AccountValueWrite.h"
 #include "diagnostics/ErrorReport.h"
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"
@@ -36,14 +37,16 @@ void writeText(Registry& reg, const QString& name, const QString& value) {
 // The AutoIP marks change while the program runs (a re-point, an edit, a delete) and are written
 // as they change: after a crash or a power cut the stored marks must not name addresses that the
 // records no longer have, or those records would never follow the address again.
-void frmMain::storeChangedAutoIPs() {
+bool frmMain::storeChangedAutoIPs() {
     if (!autoIPsLoaded_ || sAutoIPs == storedAutoIPs_) {
-        return;
+        return true;
     }
-    Registry reg;
-    reg.setKey(userKey());
-    writeText(reg, store::kAutoIPs, sAutoIPs);
+    QString why;
+    if (!WriteAccountValue(userKey(), store::kAutoIPs, sAutoIPs, &why)) {
+        return storeFailed(why);
+    }
     storedAutoIPs_ = sAutoIPs;
+    return true;
 }
 
 void frmMain::SaveSettings() {

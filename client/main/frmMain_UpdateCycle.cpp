@@ -10,6 +10,7 @@
 
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "cycle/AccountValueWrite.h"
 #include "cycle/AutoIPCycle.h"
 #include "cycle/UpdateCycle.h"
 #include "diagnostics/ErrorReport.h"
@@ -22,6 +23,7 @@
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
 #include "registry/Registry.h"
+#include "settings/SettingsSchema.h"
 
 // The update cycle: the two timers, the IP check, the re-point of a free account's host and of
 // an account's marked records, the records waiting to be added back, and the AutoIP list rebuilt
@@ -214,9 +216,15 @@ bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, c
 
 bool frmMain::savePendingReAdds() {
     QString why;
-    if (StorePendingReAdds(userKey(), pending_, &why)) {
-        return true;
-    }
+    return StorePendingReAdds(userKey(), pending_, &why) || storeFailed(why);
+}
+
+bool frmMain::storeFreeHostAddress(const QString& address) {
+    QString why;
+    return WriteAccountValue(userKey(), store::kIPAddress, address, &why) || storeFailed(why);
+}
+
+bool frmMain::storeFailed(const QString& why) {
     if (!storeFailureTold_) {
         storeFailureTold_ = true;
         // Told after the tick or the click has ended: the box's own event loop must not run

@@ -6,6 +6,7 @@
 
 #include "account/AccountExpiry.h"
 #include "account/clsUser.h"
+#include "cycle/AccountValueWrite.h"
 #include "cycle/BusyFlag.h"
 #include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
@@ -54,7 +55,11 @@ UpdaterSettings LoadUpdaterSettings() {
 }
 
 UpdateService::UpdateService(std::function<void(const QString&)> say)
-    : say_(std::move(say)), cycle_(pending_, [this] { return savePending(); }) {
+    : say_(std::move(say)),
+      cycle_(
+          pending_,
+          CycleWrites{[this] { return savePending(); }, [this] { return storeAutoIPs(); },
+                      [this](const QString& address) { return storeFreeHostAddress(address); }}) {
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &UpdateService::tick);
 }
@@ -189,8 +194,10 @@ void UpdateService::addFreeHost() {
     }
     if (!user.sIPAddress.isEmpty()) {
         name = user.sUsername;
-        DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, user.sIPAddress, false,
-                   freeAutoIP_ ? 1 : 0);
+        if (DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, user.sIPAddress, false,
+                       freeAutoIP_ ? 1 : 0)) {
+            storeFreeHostAddress(user.sIPAddress);
+        }
     }
 }
 
@@ -204,9 +211,7 @@ void UpdateService::removeFreeHost() {
     QString name = user.sUsername;
     const bool removed = DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
                                     user.sIPAddress, false, freeAutoIP_ ? 1 : 0);
-    Registry reg;
-    reg.setKey(userKey());
-    reg.setValue(store::kIPAddress, user.sIPAddress);
+    storeFreeHostAddress(user.sIPAddress);
     say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
                  : QStringLiteral("could not remove the host %1.%2")
                        .arg(user.sUsername, user.sSubDomain));
@@ -394,21 +399,29 @@ void UpdateService::reportConnection() {
     serviceLost_ = lost;
 }
 
-void UpdateService::storeAutoIPs() {
+bool UpdateService::storeAutoIPs() {
     if (sAutoIPs == storedAutoIPs_) {
-        return;
+        return true;
     }
-    Registry reg;
-    reg.setKey(userKey());
-    reg.setValue(store::kAutoIPs, sAutoIPs);
+    QString why;
+    if (!WriteAccountValue(userKey(), store::kAutoIPs, sAutoIPs, &why)) {
+        return storeFailed(why);
+    }
     storedAutoIPs_ = sAutoIPs;
+    return true;
+}
+
+bool UpdateService::storeFreeHostAddress(const QString& address) {
+    QString why;
+    return WriteAccountValue(userKey(), store::kIPAddress, address, &why) || storeFailed(why);
 }
 
 bool UpdateService::savePending() {
     QString why;
-    if (StorePendingReAdds(userKey(), pending_, &why)) {
-        return true;
-    }
+    return StorePendingReAdds(userKey(), pending_, &why) || storeFailed(why);
+}
+
+bool UpdateService::storeFailed(const QString& why) {
     if (!storeFailureSaid_) {
         storeFailureSaid_ = true;
         say_(QStringLiteral("cannot save the settings in %1: %2: records are not re-pointed "

@@ -78,8 +78,12 @@ class UpdateService : public QObject {
     bool check();
     void checkDomainRecords(const QString& newIP);
     void reportConnection();
-    void storeAutoIPs();
+    // The engine's stored state; each false (and said once per run) when the store did not take
+    // the write.
+    bool storeAutoIPs();
+    bool storeFreeHostAddress(const QString& address);
     bool savePending();
+    bool storeFailed(const QString& why);
     void reloadSettings();
     // A window keeps the account: no check until it lets it go (said once).
     void holdOffForWindow();
