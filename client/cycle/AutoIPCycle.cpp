@@ -113,6 +113,9 @@ bool AutoIPCycle::retryPending(const QString& newIP, const std::optional<Pending
     std::vector<PendingRecord> added;
     const std::vector<PendingRecord> waiting = pending_.records();
     for (const PendingRecord& record : waiting) {
+        if (stopping_ && stopping_()) {
+            break;
+        }
         if (held && SamePendingRecord(record, *held)) {
             continue;
         }
@@ -153,6 +156,9 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
                                                 const QString& newIP) {
     std::vector<Repoint> done;
     for (const CycleRecord& record : records) {
+        if (stopping_ && stopping_()) {
+            break;
+        }
         if (!record.marked) {
             continue;
         }

@@ -86,6 +86,10 @@ class AutoIPCycle {
   public:
     AutoIPCycle(PendingReAdds& pending, CycleWrites writes);
 
+    // A stop asked for: the re-point in flight finishes its pair (delete and add), the records
+    // after it are left as they are (their marks name their addresses) for the next run.
+    void stopWhen(std::function<bool()> stopping) { stopping_ = std::move(stopping); }
+
     // Asks the service for the public address (GetIPAddress) and judges it. When detection fails
     // or the address is not usable, the records are left alone: a wrong address is never a reason
     // to change DNS.
@@ -113,6 +117,7 @@ class AutoIPCycle {
   private:
     PendingReAdds& pending_;
     CycleWrites writes_;
+    std::function<bool()> stopping_;
     QSet<QString> reportedUnusable_;
 };
 

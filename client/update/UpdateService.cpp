@@ -37,6 +37,30 @@ QString recordName(const QString& domain, const QString& name, const QString& re
     return host + QStringLiteral(" (") + recordType + QLatin1Char(')');
 }
 
+// The run's cycle lock for one task: taken if this process does not hold it yet, and let go at
+// the end of the task that took it. The lock is one descriptor per process: flock refuses a
+// second descriptor of the same file even to its own process, so a task inside another (the
+// host's removal at a stop inside a check) must use the one already held.
+class CycleHold {
+  public:
+    explicit CycleHold(AccountLock& lock) : lock_(lock), took_(!lock.held()) {
+        held_ = lock_.tryLock();
+    }
+    ~CycleHold() {
+        if (took_ && held_) {
+            lock_.unlock();
+        }
+    }
+    CycleHold(const CycleHold&) = delete;
+    CycleHold& operator=(const CycleHold&) = delete;
+    bool held() const { return held_; }
+
+  private:
+    AccountLock& lock_;
+    bool took_;
+    bool held_ = false;
+};
+
 }  // namespace
 
 UpdaterSettings LoadUpdaterSettings() {
@@ -86,6 +110,7 @@ int UpdateService::prepare() {
     }
     sServiceURL = settings_.serviceURL;
     updaterLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Updater);
+    cycleLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Cycle);
     if (!updaterLock_->tryLock()) {
         const qint64 holder = updaterLock_->recordedHolder();
         if (holder == 0) {
@@ -104,8 +129,8 @@ int UpdateService::prepare() {
 }
 
 UpdateService::LoginResult UpdateService::logIn() {
-    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-    if (!cycleLock.tryLock()) {
+    const CycleHold cycleLock(*cycleLock_);
+    if (!cycleLock.held()) {
         return LoginResult::WindowHolds;
     }
     const BusyFlag busy(busy_);
@@ -203,8 +228,8 @@ void UpdateService::addFreeHost() {
 
 // As the window's close does: the host goes with the program, and its address is stored.
 void UpdateService::removeFreeHost() {
-    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-    if (!cycleLock.tryLock()) {
+    const CycleHold cycleLock(*cycleLock_);
+    if (!cycleLock.held()) {
         return;  // a window logged in since: the host is its own now
     }
     clsUser& user = objUser();
@@ -228,7 +253,7 @@ void UpdateService::tick() {
         return;
     }
     // A window that logged in to the account since the last tick keeps it from now on.
-    if (loggedIn_ && !AccountLock(settings_.username, AccountLock::Role::Cycle).tryLock()) {
+    if (loggedIn_ && !CycleHold(*cycleLock_).held()) {
         holdOffForWindow();
         tickCount_ += 1;
         return;
@@ -290,11 +315,13 @@ void UpdateService::tick() {
         }
         return;
     }
-    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-    if (!cycleLock.tryLock()) {
-        holdOffForWindow();
-    } else {
-        check();
+    {
+        const CycleHold cycleLock(*cycleLock_);
+        if (!cycleLock.held()) {
+            holdOffForWindow();
+        } else {
+            check();
+        }
     }
     tickCount_ += 1;
     if (stopping_) {
@@ -449,8 +476,8 @@ int UpdateService::runOnce() {
     loggedIn_ = true;
     bool checked = false;
     {
-        AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-        if (cycleLock.tryLock()) {
+        const CycleHold cycleLock(*cycleLock_);
+        if (cycleLock.held()) {
             checked = check();
         }
     }

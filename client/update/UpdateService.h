@@ -93,6 +93,8 @@ class UpdateService : public QObject {
     std::function<void(const QString&)> say_;
     UpdaterSettings settings_;
     std::unique_ptr<AccountLock> updaterLock_;
+    // Held around each login and check, and the stop's removal of a free host: taken once.
+    std::unique_ptr<AccountLock> cycleLock_;
     PendingReAdds pending_;
     AutoIPCycle cycle_;
     QTimer timer_;
