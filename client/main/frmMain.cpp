@@ -32,12 +32,7 @@ namespace quillon {
 QString sStartTime;
 
 frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent),
-      cycle_(std::make_unique<AutoIPCycle>(
-          pending_,
-          CycleWrites{[this] { return savePendingReAdds(); },
-                      [this] { return storeChangedAutoIPs(); },
-                      [this](const QString& address) { return storeFreeHostAddress(address); }})) {
+    : QMainWindow(parent), cycle_(std::make_unique<AutoIPCycle>(pending_, session_.writes())) {
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));

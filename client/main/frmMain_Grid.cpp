@@ -74,7 +74,7 @@ void frmMain::FillDomainUserGrid() {
             lvDomainUser_->clearSelection();
         }
         lvDomainUser_->setUpdatesEnabled(true);
-        storeChangedAutoIPs();
+        session_.storeMarks();
 
         if (grid.error) {
             throw *grid.error;
@@ -182,7 +182,7 @@ void frmMain::cmdDeleteGrid_Click() {
             // A record waiting to be added back is not on the service: deleting it only stops
             // the retries.
             pending_.remove(PendingKeyOf(GridRecord_));
-            savePendingReAdds();
+            session_.storePending();
             FillDomainUserGrid();
             return;
         }

@@ -10,7 +10,6 @@
 
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
-#include "cycle/AccountValueWrite.h"
 #include "cycle/AutoIPCycle.h"
 #include "cycle/UpdateCycle.h"
 #include "diagnostics/ErrorReport.h"
@@ -23,7 +22,6 @@
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
 #include "registry/Registry.h"
-#include "settings/SettingsSchema.h"
 
 // The update cycle: the two timers, the IP check, the re-point of a free account's host and of
 // an account's marked records, the records waiting to be added back, and the AutoIP list rebuilt
@@ -214,30 +212,16 @@ bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, c
            editedAddress_.compare(address, Qt::CaseInsensitive) == 0;
 }
 
-bool frmMain::savePendingReAdds() {
-    QString why;
-    return StorePendingReAdds(userKey(), pending_, &why) || storeFailed(why);
-}
-
-bool frmMain::storeFreeHostAddress(const QString& address) {
-    QString why;
-    return WriteAccountValue(userKey(), store::kIPAddress, address, &why) || storeFailed(why);
-}
-
-bool frmMain::storeFailed(const QString& why) {
-    if (!storeFailureTold_) {
-        storeFailureTold_ = true;
-        // Told after the tick or the click has ended: the box's own event loop must not run
-        // between a write and the requests it guards.
-        QTimer::singleShot(0, this, [why] {
-            MsgBox(QStringLiteral("Quillon cannot save its settings in %1: %2.\r\n\r\nRecords are "
-                                  "not changed while their changes cannot be saved first; they "
-                                  "are tried again at the next IP check.")
-                       .arg(SettingsStorePath(), why),
-                   MsgButtons::OK, QStringLiteral("Corvane"));
-        });
-    }
-    return false;
+void frmMain::tellStoreFailure(const QString& why) {
+    // Told after the tick or the click has ended: the box's own event loop must not run between
+    // a write and the requests it guards.
+    QTimer::singleShot(0, this, [why] {
+        MsgBox(QStringLiteral("Quillon cannot save its settings in %1: %2.\r\n\r\nRecords are "
+                              "not changed while their changes cannot be saved first; they are "
+                              "tried again at the next IP check.")
+                   .arg(SettingsStorePath(), why),
+               MsgButtons::OK, QStringLiteral("Corvane"));
+    });
 }
 
 void frmMain::UpdateAutoIpList() {

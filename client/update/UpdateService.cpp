@@ -80,10 +80,15 @@ UpdaterSettings LoadUpdaterSettings() {
 
 UpdateService::UpdateService(std::function<void(const QString&)> say)
     : say_(std::move(say)),
-      cycle_(
-          pending_,
-          CycleWrites{[this] { return savePending(); }, [this] { return storeAutoIPs(); },
-                      [this](const QString& address) { return storeFreeHostAddress(address); }}) {
+      session_([this](const QString& why) {
+          say_(QStringLiteral("cannot save the settings in %1: %2: records are not re-pointed "
+                              "until it can")
+                   .arg(SettingsStorePath(), why));
+      }),
+      cycle_(session_.pending(), session_.writes()) {
+    // A stop lets the re-point in flight finish its pair; the records after it wait for the
+    // next run, their marks stored.
+    cycle_.stopWhen([this] { return stopping_; });
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &UpdateService::tick);
 }
@@ -91,7 +96,7 @@ UpdateService::UpdateService(std::function<void(const QString&)> say)
 UpdateService::~UpdateService() = default;
 
 QString UpdateService::userKey() const {
-    return store::AccountKey(settings_.username);
+    return session_.userKey();
 }
 
 int UpdateService::prepare() {
@@ -109,6 +114,7 @@ int UpdateService::prepare() {
         return kUserMustMend;
     }
     sServiceURL = settings_.serviceURL;
+    session_.setAccount(settings_.username);
     updaterLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Updater);
     cycleLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Cycle);
     if (!updaterLock_->tryLock()) {
@@ -183,8 +189,9 @@ UpdateService::LoginResult UpdateService::logIn() {
                  .arg(static_cast<qint64>(marked))
                  .arg(rate));
     }
-    if (!pending_.isEmpty()) {
-        say_(QStringLiteral("%1 record(s) wait to be added back").arg(pending_.records().size()));
+    if (!session_.pending().isEmpty()) {
+        say_(QStringLiteral("%1 record(s) wait to be added back")
+                 .arg(session_.pending().records().size()));
     }
     return LoginResult::LoggedIn;
 }
@@ -192,10 +199,8 @@ UpdateService::LoginResult UpdateService::logIn() {
 void UpdateService::loadAccountValues() {
     Registry reg;
     reg.setKey(userKey());
-    sAutoIPs = reg.getValue(store::kAutoIPs);
-    storedAutoIPs_ = sAutoIPs;
-    pending_ = PendingReAdds::fromText(reg.getValue(store::kPendingReAdds));
-    lastPendingText_ = pending_.toText();
+    session_.loadMarksAndPending(reg);
+    lastPendingText_ = session_.pending().toText();
     freeAutoIP_ = reg.getValue(store::kAutoIP) == QLatin1String("1");
     if (objUser().bCorvaneOnly) {
         const QString stored = reg.getValue(store::kIPAddress);
@@ -221,7 +226,7 @@ void UpdateService::addFreeHost() {
         name = user.sUsername;
         if (DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, user.sIPAddress, false,
                        freeAutoIP_ ? 1 : 0)) {
-            storeFreeHostAddress(user.sIPAddress);
+            session_.storeFreeHostAddress(user.sIPAddress);
         }
     }
 }
@@ -236,7 +241,7 @@ void UpdateService::removeFreeHost() {
     QString name = user.sUsername;
     const bool removed = DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
                                     user.sIPAddress, false, freeAutoIP_ ? 1 : 0);
-    storeFreeHostAddress(user.sIPAddress);
+    session_.storeFreeHostAddress(user.sIPAddress);
     say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
                  : QStringLiteral("could not remove the host %1.%2")
                        .arg(user.sUsername, user.sSubDomain));
@@ -372,7 +377,7 @@ bool UpdateService::check() {
         checkDomainRecords(found.address);
     }
     reportConnection();
-    storeAutoIPs();
+    session_.storeMarks();
     return true;
 }
 
@@ -398,13 +403,13 @@ void UpdateService::checkDomainRecords(const QString& newIP) {
         say_(line);
     }
     lastAddress_ = newIP;
-    const QString pendingText = pending_.toText();
+    const QString pendingText = session_.pending().toText();
     if (pendingText != lastPendingText_) {
-        if (pending_.isEmpty()) {
+        if (session_.pending().isEmpty()) {
             say_(QStringLiteral("no record waits to be added back any more"));
         } else {
             QStringList names;
-            for (const PendingRecord& r : pending_.records()) {
+            for (const PendingRecord& r : session_.pending().records()) {
                 names.append(recordName(r.domain, r.name, r.recordType));
             }
             say_(QStringLiteral("pending, added back at every check: ") +
@@ -424,38 +429,6 @@ void UpdateService::reportConnection() {
         say_(QStringLiteral("the service answers again"));
     }
     serviceLost_ = lost;
-}
-
-bool UpdateService::storeAutoIPs() {
-    if (sAutoIPs == storedAutoIPs_) {
-        return true;
-    }
-    QString why;
-    if (!WriteAccountValue(userKey(), store::kAutoIPs, sAutoIPs, &why)) {
-        return storeFailed(why);
-    }
-    storedAutoIPs_ = sAutoIPs;
-    return true;
-}
-
-bool UpdateService::storeFreeHostAddress(const QString& address) {
-    QString why;
-    return WriteAccountValue(userKey(), store::kIPAddress, address, &why) || storeFailed(why);
-}
-
-bool UpdateService::savePending() {
-    QString why;
-    return StorePendingReAdds(userKey(), pending_, &why) || storeFailed(why);
-}
-
-bool UpdateService::storeFailed(const QString& why) {
-    if (!storeFailureSaid_) {
-        storeFailureSaid_ = true;
-        say_(QStringLiteral("cannot save the settings in %1: %2: records are not re-pointed "
-                            "until it can")
-                 .arg(SettingsStorePath(), why));
-    }
-    return false;
 }
 
 int UpdateService::runOnce() {
@@ -484,7 +457,7 @@ int UpdateService::runOnce() {
     if (!checked) {
         say_(QStringLiteral("no usable public address was found: nothing re-pointed"));
     }
-    return checked && pending_.isEmpty() ? kStopped : kOnceLeftWork;
+    return checked && session_.pending().isEmpty() ? kStopped : kOnceLeftWork;
 }
 
 void UpdateService::stop() {
@@ -526,7 +499,7 @@ void UpdateService::finish(int status) {
             if (objUser().bCorvaneOnly) {
                 removeFreeHost();
             }
-            storeAutoIPs();
+            session_.storeMarks();
         }
     } catch (const ClientError& error) {
         say_(QStringLiteral("could not store the settings: %1").arg(error.description()));
