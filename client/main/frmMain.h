@@ -421,6 +421,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     PendingReAdds& pending_ = session_.pending();
     // The update cycle's decisions and requests, over pending_.
     std::unique_ptr<AutoIPCycle> cycle_;
+    // A close came while a request was under way: the check ends after the pair in flight.
+    bool closeAsked_ = false;
 
     // The time init last ran; sStartTime holds it as text.
     QDateTime startTime_;

@@ -83,6 +83,7 @@ void frmMain::tmrAuto_Timer() {
 }
 
 void frmMain::runIPCheck() {
+    closeAsked_ = false;  // a close that was cancelled since stops no later check
     lblLastIPCheck_->setText(CheckTimeText(Now()));
     clsUser& user = objUser();
     if (user.bCorvaneOnly && !chkAutoIP_->isChecked()) {

@@ -22,8 +22,10 @@ namespace quillon::test {
 namespace {
 
 const QString kNew = QStringLiteral("203.0.113.5");
-const QString kZone = QStringLiteral("zone.example;;A;;www;;10.0.0.1~~zone.example;;A;;ftp;;10.0.0.2~~");
-const QString kMarks = QStringLiteral("ZONE.EXAMPLE;;A;;WWW;;10.0.0.1~~ZONE.EXAMPLE;;A;;FTP;;10.0.0.2~~");
+const QString kZone =
+    QStringLiteral("zone.example;;A;;www;;10.0.0.1~~zone.example;;A;;ftp;;10.0.0.2~~");
+const QString kMarks =
+    QStringLiteral("ZONE.EXAMPLE;;A;;WWW;;10.0.0.1~~ZONE.EXAMPLE;;A;;FTP;;10.0.0.2~~");
 
 // What the n-th update request meets.
 enum class Meets { Refusal, ServerErrorAfterActing, NoReply };
@@ -66,8 +68,8 @@ class FakeZone : public Transfer {
             zone << key + address;
         }
         if (fault != faults.end()) {  // acted, then failed
-            return TransferReply{true, QStringLiteral("<p>Error:Service storage failure.</p>"), {},
-                                 500};
+            return TransferReply{
+                true, QStringLiteral("<p>Error:Service storage failure.</p>"), {}, 500};
         }
         return answer();
     }
@@ -167,11 +169,13 @@ TEST_P(EngineTest, OneCheck) {
     QString storedPending = row.pendingBefore;
     QString storedMarks = kMarks;
     int writes = 0;
-    const auto taken = [&] { return row.storeFailsFromWrite < 0 || writes++ < row.storeFailsFromWrite; };
-    AutoIPCycle cycle(pending,
-                      CycleWrites{[&] { return taken() && (storedPending = pending.toText(), true); },
-                                  [&] { return taken() && (storedMarks = sAutoIPs, true); },
-                                  [&](const QString&) { return taken(); }});
+    const auto taken = [&] {
+        return row.storeFailsFromWrite < 0 || writes++ < row.storeFailsFromWrite;
+    };
+    AutoIPCycle cycle(
+        pending, CycleWrites{[&] { return taken() && (storedPending = pending.toText(), true); },
+                             [&] { return taken() && (storedMarks = sAutoIPs, true); },
+                             [&](const QString&) { return taken(); }});
     bool stopping = false;
     cycle.stopWhen([&] { return stopping; });
     zone_.onUpdate = [&](int n) { stopping = stopping || n == row.stopAtUpdate; };
@@ -193,34 +197,95 @@ const QString kNone;
 INSTANTIATE_TEST_SUITE_P(
     Situations, EngineTest,
     ::testing::Values(
-        Row{"usable address: both records follow", kNew, kNone, {}, -1, -1,
+        Row{"usable address: both records follow",
+            kNew,
+            kNone,
+            {},
+            -1,
+            -1,
             {del("www", "10.0.0.1"), add("www"), del("ftp", "10.0.0.2"), add("ftp")},
-            zoneOf({kWwwNew, kFtpNew}), kNone, marksOf({kWwwNew, kFtpNew})},
-        Row{"unusable address: nothing is sent", QStringLiteral("127.0.0.1"), kNone, {}, -1, -1,
-            {}, zoneOf({kWwwOld, kFtpOld}), kNone, sortedMarks(kMarks)},
-        Row{"pending retry: added back before the re-points", kNew,
-            QStringLiteral("zone.example;;A;;mail;;10.0.0.9~~"), {}, -1, -1,
+            zoneOf({kWwwNew, kFtpNew}),
+            kNone,
+            marksOf({kWwwNew, kFtpNew})},
+        Row{"unusable address: nothing is sent",
+            QStringLiteral("127.0.0.1"),
+            kNone,
+            {},
+            -1,
+            -1,
+            {},
+            zoneOf({kWwwOld, kFtpOld}),
+            kNone,
+            sortedMarks(kMarks)},
+        Row{"pending retry: added back before the re-points",
+            kNew,
+            QStringLiteral("zone.example;;A;;mail;;10.0.0.9~~"),
+            {},
+            -1,
+            -1,
             {add("mail"), del("www", "10.0.0.1"), add("www"), del("ftp", "10.0.0.2"), add("ftp")},
-            zoneOf({kWwwNew, kFtpNew, QStringLiteral("zone.example;;A;;mail;;203.0.113.5")}), kNone,
+            zoneOf({kWwwNew, kFtpNew, QStringLiteral("zone.example;;A;;mail;;203.0.113.5")}),
+            kNone,
             marksOf({kWwwNew, kFtpNew, QStringLiteral("zone.example;;A;;mail;;203.0.113.5")})},
-        Row{"refused delete, failed add: nothing was removed, nothing pending", kNew, kNone,
-            {{0, Meets::Refusal}, {1, Meets::NoReply}}, -1, -1,
+        Row{"refused delete, failed add: nothing was removed, nothing pending",
+            kNew,
+            kNone,
+            {{0, Meets::Refusal}, {1, Meets::NoReply}},
+            -1,
+            -1,
             {del("www", "10.0.0.1"), add("www"), del("ftp", "10.0.0.2"), add("ftp")},
-            zoneOf({kWwwOld, kFtpNew}), kNone, marksOf({kWwwOld, kFtpNew})},
-        Row{"server error to the delete, failed add: the record stays pending", kNew, kNone,
-            {{0, Meets::ServerErrorAfterActing}, {1, Meets::NoReply}}, -1, -1,
+            zoneOf({kWwwOld, kFtpNew}),
+            kNone,
+            marksOf({kWwwOld, kFtpNew})},
+        Row{"server error to the delete, failed add: the record stays pending",
+            kNew,
+            kNone,
+            {{0, Meets::ServerErrorAfterActing}, {1, Meets::NoReply}},
+            -1,
+            -1,
             {del("www", "10.0.0.1"), add("www"), del("ftp", "10.0.0.2"), add("ftp")},
-            zoneOf({kFtpNew}), kWwwNew + kRecordEntrySep, marksOf({kWwwOld, kFtpNew})},
-        Row{"failed add: the record stays pending", kNew, kNone, {{1, Meets::NoReply}}, -1, -1,
+            zoneOf({kFtpNew}),
+            kWwwNew + kRecordEntrySep,
+            marksOf({kWwwOld, kFtpNew})},
+        Row{"failed add: the record stays pending",
+            kNew,
+            kNone,
+            {{1, Meets::NoReply}},
+            -1,
+            -1,
             {del("www", "10.0.0.1"), add("www"), del("ftp", "10.0.0.2"), add("ftp")},
-            zoneOf({kFtpNew}), kWwwNew + kRecordEntrySep, marksOf({kFtpNew})},
-        Row{"unwritable store: no delete is sent", kNew, kNone, {}, 0, -1, {},
-            zoneOf({kWwwOld, kFtpOld}), kNone, sortedMarks(kMarks)},
-        Row{"store lost after the first add: that record stays pending, the next is left", kNew,
-            kNone, {}, 1, -1, {del("www", "10.0.0.1"), add("www")}, zoneOf({kWwwNew, kFtpOld}),
-            kWwwNew + kRecordEntrySep, sortedMarks(kMarks)},
-        Row{"stop in flight: the pair ends, the next record waits for the next run", kNew, kNone,
-            {}, -1, 0, {del("www", "10.0.0.1"), add("www")}, zoneOf({kWwwNew, kFtpOld}), kNone,
+            zoneOf({kFtpNew}),
+            kWwwNew + kRecordEntrySep,
+            marksOf({kFtpNew})},
+        Row{"unwritable store: no delete is sent",
+            kNew,
+            kNone,
+            {},
+            0,
+            -1,
+            {},
+            zoneOf({kWwwOld, kFtpOld}),
+            kNone,
+            sortedMarks(kMarks)},
+        Row{"store lost after the first add: that record stays pending, the next is left",
+            kNew,
+            kNone,
+            {},
+            1,
+            -1,
+            {del("www", "10.0.0.1"), add("www")},
+            zoneOf({kWwwNew, kFtpOld}),
+            kWwwNew + kRecordEntrySep,
+            sortedMarks(kMarks)},
+        Row{"stop in flight: the pair ends, the next record waits for the next run",
+            kNew,
+            kNone,
+            {},
+            -1,
+            0,
+            {del("www", "10.0.0.1"), add("www")},
+            zoneOf({kWwwNew, kFtpOld}),
+            kNone,
             marksOf({kWwwNew, kFtpOld})}),
     [](const ::testing::TestParamInfo<Row>& info) { return std::to_string(info.index); });
 
