@@ -3,7 +3,9 @@
 #include <QStringList>
 
 #include "account/clsUser.h"
+#include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
+#include "platform/ServiceDefaultAddress.h"
 #include "protocol/AddressRules.h"
 
 namespace quillon {
@@ -207,6 +209,22 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
         done.push_back(std::move(repoint));
     }
     return done;
+}
+
+bool AutoIPCycle::addFreeHost(const QString& address, int trackAutoIP) {
+    const clsUser& user = objUser();
+    QString name = user.sUsername;
+    {
+        const KeepAccountAddress keep;
+        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
+                   QLatin1String(kServiceDefaultAddress), false, 0);
+    }
+    if (address.isEmpty()) {
+        return false;
+    }
+    name = user.sUsername;
+    return DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, address, false,
+                      trackAutoIP);
 }
 
 bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {

@@ -108,6 +108,11 @@ class AutoIPCycle {
     std::vector<Repoint> repointMarked(const std::vector<CycleRecord>& records,
                                        const QString& newIP);
 
+    // A free account's host at the login: the service's default record of the host is removed
+    // (the account's address stays as it was), then the host is added at `address` unless that
+    // is empty (no usable address known yet: the first check adds it). True when added.
+    bool addFreeHost(const QString& address, int trackAutoIP);
+
     // The free account's host: removed at the account's address, added at `newIP`, when they
     // differ. No pending entry: the next login adds the host again, at the stored address, which
     // is stored as soon as the add succeeded. True when the add succeeded; false also when nothing

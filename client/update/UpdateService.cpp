@@ -8,11 +8,9 @@
 #include "account/clsUser.h"
 #include "cycle/AccountValueWrite.h"
 #include "cycle/BusyFlag.h"
-#include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
 #include "platform/ClientError.h"
 #include "platform/Clock.h"
-#include "platform/ServiceDefaultAddress.h"
 #include "protocol/LoginReply.h"
 #include "protocol/MainWindowLink.h"
 #include "protocol/RequestWait.h"
@@ -216,18 +214,8 @@ void UpdateService::addFreeHost() {
     clsUser& user = objUser();
     user.sDomain = user.sSubDomain;
     user.sRecordType = QStringLiteral("A");
-    QString name = user.sUsername;
-    {
-        const KeepAccountAddress keep;
-        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
-                   QLatin1String(kServiceDefaultAddress), false, 0);
-    }
-    if (!user.sIPAddress.isEmpty()) {
-        name = user.sUsername;
-        if (DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, user.sIPAddress, false,
-                       freeAutoIP_ ? 1 : 0)) {
-            session_.storeFreeHostAddress(user.sIPAddress);
-        }
+    if (cycle_.addFreeHost(user.sIPAddress, freeAutoIP_ ? 1 : 0)) {
+        session_.storeFreeHostAddress(user.sIPAddress);
     }
 }
 
