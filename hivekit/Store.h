@@ -47,6 +47,8 @@ class Store {
     Store& operator=(const Store&) = delete;
 
     static std::string DefaultPath();
+    // The busy time-out of every connection, in milliseconds.
+    static int BusyTimeoutMs();
     static constexpr std::size_t kMaxKeyNameLength = 255;
     static constexpr std::size_t kMaxValueNameLength = 16383;
     // The deepest key that may be created, counted in levels below the root.

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
   clang-14 libclang-rt-14-dev clang-format
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
-  procps curl ca-certificates ccache
+  procps curl ca-certificates ccache python3
   desktop-file-utils dpkg-dev systemd util-linux strace
   scdoc gzip man-db lintian appstream
   dbus-daemon dbus-bin gnome-keyring libsecret-tools python3-dbus

@@ -80,8 +80,14 @@ void queueFault(const Query& query, httplib::Response& res, SimControl& control)
             badRequest(res, "status needs param 400..599");
             return;
         }
+    } else if (kind == "hold") {
+        fault.kind = FaultKind::Hold;
+        if (fault.param > 1) {
+            badRequest(res, "hold needs param 0 (before acting) or 1 (after acting)");
+            return;
+        }
     } else {
-        badRequest(res, "kind must be delay, drop, garbage or status");
+        badRequest(res, "kind must be delay, drop, garbage, status or hold");
         return;
     }
     control.addFaults(fault, *count);
@@ -113,6 +119,20 @@ void registerControlEndpoints(httplib::Server& server, SimControl& control) {
                  ok(res);
              });
     addRoute(server, "/_sim/fault", control, queueFault);
+    addRoute(server, "/_sim/held", control,
+             [](const Query&, httplib::Response& res, SimControl& c) {
+                 res.set_content(std::to_string(c.held()) + "\n", "text/plain");
+             });
+    addRoute(server, "/_sim/release", control,
+             [](const Query& query, httplib::Response& res, SimControl& c) {
+                 const std::string then = toLower(query.value("then"));
+                 if (then != "answer" && then != "drop") {
+                     badRequest(res, "then must be answer or drop");
+                     return;
+                 }
+                 c.release(then == "answer");
+                 ok(res);
+             });
     addRoute(server, "/_sim/faults/clear", control,
              [](const Query&, httplib::Response& res, SimControl& c) {
                  c.clearFaults();

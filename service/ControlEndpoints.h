@@ -21,7 +21,14 @@
 //                                   status  - answer with HTTP status P (400..599): a web
 //                                             server's own error page, or, when error=TEXT
 //                                             is given, the service's reply "Error:" + TEXT
+//                                   hold    - hold the request until /_sim/release: P 0
+//                                             before the service acts on it, 1 after it
+//                                             acted and before its answer
 //                                 faults queued by several calls are served in order
+//   GET /_sim/held                text/plain: the number of requests held now
+//   GET /_sim/release?then=T      lets every held request go on: T "answer" answers it as
+//                                 usual, "drop" closes its connection unanswered (held before
+//                                 acting, the service then never acts on it)
 //   GET /_sim/faults/clear        drops every queued fault
 
 namespace httplib {

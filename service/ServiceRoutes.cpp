@@ -23,17 +23,22 @@ std::string rawQuery(const httplib::Request& req) {
 // A body that is neither HTML nor holds any of the reply's tags or markers.
 const char* const kGarbage = "\x1b\x7f#!%&$*@^ 0x5EED 0xBAD 0x0F 7e3a-91bc garbled stream\n";
 
+void drop(const httplib::Request& req, httplib::Response& res) {
+    dropConnection(req.local_addr, req.local_port, req.remote_addr, req.remote_port);
+    res.status = 500;
+}
+
 void answer(const httplib::Request& req, httplib::Response& res, SimStore& store,
             SimControl& control) {
     control.logRequest(req.target);
-    if (const auto fault = control.takeFault()) {
+    const auto fault = control.takeFault();
+    if (fault) {
         switch (fault->kind) {
             case FaultKind::Delay:
                 control.sleepUnlessStopping(std::chrono::milliseconds(fault->param));
                 break;
             case FaultKind::Drop:
-                dropConnection(req.local_addr, req.local_port, req.remote_addr, req.remote_port);
-                res.status = 500;
+                drop(req, res);
                 return;
             case FaultKind::Garbage:
                 res.set_content(kGarbage, "application/octet-stream");
@@ -48,6 +53,12 @@ void answer(const httplib::Request& req, httplib::Response& res, SimStore& store
                                     "</h1></body></html>\n",
                                 "text/html");
                 return;
+            case FaultKind::Hold:
+                if (fault->param == 0 && !control.holdUntilReleased()) {
+                    drop(req, res);
+                    return;
+                }
+                break;
         }
     }
     RequestContext context{store, control, req.remote_addr, todayText()};
@@ -57,6 +68,10 @@ void answer(const httplib::Request& req, httplib::Response& res, SimStore& store
         res.status = 500;
         res.set_content("<html><body><p>Error:Service storage failure.</p></body></html>\n",
                         "text/html");
+    }
+    if (fault && fault->kind == FaultKind::Hold && fault->param == 1 &&
+        !control.holdUntilReleased()) {
+        drop(req, res);  // the service acted; its answer is lost
     }
 }
 

@@ -62,6 +62,29 @@ std::optional<Fault> SimControl::takeFault() {
     return fault;
 }
 
+bool SimControl::holdUntilReleased() {
+    std::unique_lock lock(mutex_);
+    const unsigned seen = releases_;
+    ++held_;
+    wake_.wait(lock, [&] { return stopping_ || releases_ != seen; });
+    --held_;
+    return !stopping_ && releaseAnswers_;
+}
+
+int SimControl::held() const {
+    std::lock_guard lock(mutex_);
+    return held_;
+}
+
+void SimControl::release(bool answer) {
+    {
+        std::lock_guard lock(mutex_);
+        ++releases_;
+        releaseAnswers_ = answer;
+    }
+    wake_.notify_all();
+}
+
 void SimControl::sleepUnlessStopping(std::chrono::milliseconds delay) {
     std::unique_lock lock(mutex_);
     wake_.wait_for(lock, delay, [this] { return stopping_; });

@@ -3,7 +3,9 @@
 #include <QStringList>
 
 #include "account/clsUser.h"
+#include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
+#include "platform/ServiceDefaultAddress.h"
 #include "protocol/AddressRules.h"
 
 namespace quillon {
@@ -88,8 +90,8 @@ QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString&
     return list;
 }
 
-AutoIPCycle::AutoIPCycle(PendingReAdds& pending, std::function<bool()> savePending)
-    : pending_(pending), savePending_(std::move(savePending)) {}
+AutoIPCycle::AutoIPCycle(PendingReAdds& pending, CycleWrites writes)
+    : pending_(pending), writes_(std::move(writes)) {}
 
 AddressCheck AutoIPCycle::checkAddress() {
     AddressCheck check;
@@ -110,9 +112,12 @@ AddressCheck AutoIPCycle::checkAddress() {
 }
 
 bool AutoIPCycle::retryPending(const QString& newIP, const std::optional<PendingRecord>& held) {
-    bool changed = false;
+    std::vector<PendingRecord> added;
     const std::vector<PendingRecord> waiting = pending_.records();
     for (const PendingRecord& record : waiting) {
+        if (stopping_ && stopping_()) {
+            break;
+        }
         if (held && SamePendingRecord(record, *held)) {
             continue;
         }
@@ -130,22 +135,32 @@ bool AutoIPCycle::retryPending(const QString& newIP, const std::optional<Pending
                 continue;
             }
         }
-        pending_.remove(record);
         if (record.autoIP) {
             dropStaleMarks(record);
         }
-        changed = true;
+        added.push_back(record);
     }
-    if (changed) {
-        savePending_();
+    // The marks the adds moved are stored first: an entry cleared before them would leave a
+    // stored mark that names the record's old address, and the record would never follow the
+    // address again. Marks that cannot be stored keep the entries pending; the next check finds
+    // the records in the list and stores the marks without a request.
+    if (added.empty() || !writes_.marks()) {
+        return false;
     }
-    return changed;
+    for (const PendingRecord& record : added) {
+        pending_.remove(record);
+    }
+    writes_.pending();
+    return true;
 }
 
 std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& records,
                                                 const QString& newIP) {
     std::vector<Repoint> done;
     for (const CycleRecord& record : records) {
+        if (stopping_ && stopping_()) {
+            break;
+        }
         if (!record.marked) {
             continue;
         }
@@ -170,7 +185,7 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
                                   repoint.newAddress};
         const bool wasPending = pending_.find(ahead) != nullptr;
         pending_.add(ahead);
-        if (!savePending_()) {
+        if (!writes_.pending()) {
             // Nothing unsaved is acted on: a delete whose record a crash could lose is not sent.
             if (!wasPending) {
                 pending_.remove(ahead);
@@ -184,14 +199,32 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
         repoint.added = DNSTickler(record.domain, name, kRecordAdd, record.recordType,
                                    repoint.newAddress, false, 1);
         // Still pending when the record is gone from the service now, or may be (the delete's
-        // reply was lost).
-        if (repoint.added || (repoint.deleted == UpdateOutcome::Refused && !wasPending)) {
+        // reply was lost). After an add the moved mark is stored before the entry is cleared;
+        // marks that cannot be stored keep it pending (the next check finds the record in place).
+        if ((repoint.added && writes_.marks()) ||
+            (!repoint.added && repoint.deleted == UpdateOutcome::Refused && !wasPending)) {
             pending_.remove(ahead);
-            savePending_();
+            writes_.pending();
         }
         done.push_back(std::move(repoint));
     }
     return done;
+}
+
+bool AutoIPCycle::addFreeHost(const QString& address, int trackAutoIP) {
+    const clsUser& user = objUser();
+    QString name = user.sUsername;
+    {
+        const KeepAccountAddress keep;
+        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
+                   QLatin1String(kServiceDefaultAddress), false, 0);
+    }
+    if (address.isEmpty()) {
+        return false;
+    }
+    name = user.sUsername;
+    return DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, address, false,
+                      trackAutoIP);
 }
 
 bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {
@@ -207,8 +240,14 @@ bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {
                    trackAutoIP);
     }
     name = user.sUsername;
-    return DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false,
-                      trackAutoIP);
+    if (!DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false,
+                    trackAutoIP)) {
+        return false;
+    }
+    // Stored at once: the next login points the host at the stored address, which must not be
+    // older than the one published now.
+    writes_.freeHostAddress(newIP);
+    return true;
 }
 
 }  // namespace quillon

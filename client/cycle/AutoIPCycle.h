@@ -24,7 +24,12 @@ namespace quillon {
 //        v
 //   repointMarked / repointFreeHost
 //        for each record:  write ahead (pending) -> RECORDDELETE -> RECORDADD
+//                          -> the moved mark (a free host: its address) stored
 //                          -> pending cleared when the add succeeded or the delete was refused
+//
+// The order of the writes keeps the stored state right at every instant: a crash between any two
+// requests or writes leaves marks, pending entries and a free host's address from which the next
+// run puts every marked record at the current address and publishes no older address.
 
 // A record as its owner lists it (the grid's row, or an entry of the account's record list).
 struct CycleRecord {
@@ -66,11 +71,24 @@ struct Repoint {
     bool added = false;
 };
 
+// Where the cycle's state goes; each write tells whether the store took it.
+struct CycleWrites {
+    // The pending list: before every delete of a re-point and whenever the list shrank.
+    std::function<bool()> pending;
+    // The AutoIP list as it now stands (sAutoIPs), after an add moved a mark and before the
+    // record's pending entry is cleared.
+    std::function<bool()> marks;
+    // A free host's address, each time one is published.
+    std::function<bool(const QString& address)> freeHostAddress;
+};
+
 class AutoIPCycle {
   public:
-    // `savePending` stores the pending list and tells whether the store took it; it is called
-    // before every delete of a re-point and whenever the list changed.
-    AutoIPCycle(PendingReAdds& pending, std::function<bool()> savePending);
+    AutoIPCycle(PendingReAdds& pending, CycleWrites writes);
+
+    // A stop asked for: the re-point in flight finishes its pair (delete and add), the records
+    // after it are left as they are (their marks name their addresses) for the next run.
+    void stopWhen(std::function<bool()> stopping) { stopping_ = std::move(stopping); }
 
     // Asks the service for the public address (GetIPAddress) and judges it. When detection fails
     // or the address is not usable, the records are left alone: a wrong address is never a reason
@@ -90,14 +108,21 @@ class AutoIPCycle {
     std::vector<Repoint> repointMarked(const std::vector<CycleRecord>& records,
                                        const QString& newIP);
 
+    // A free account's host at the login: the service's default record of the host is removed
+    // (the account's address stays as it was), then the host is added at `address` unless that
+    // is empty (no usable address known yet: the first check adds it). True when added.
+    bool addFreeHost(const QString& address, int trackAutoIP);
+
     // The free account's host: removed at the account's address, added at `newIP`, when they
-    // differ. No pending entry: the next login adds the host again. True when the add succeeded;
-    // false also when nothing needed doing.
+    // differ. No pending entry: the next login adds the host again, at the stored address, which
+    // is stored as soon as the add succeeded. True when the add succeeded; false also when nothing
+    // needed doing.
     bool repointFreeHost(const QString& newIP, int trackAutoIP);
 
   private:
     PendingReAdds& pending_;
-    std::function<bool()> savePending_;
+    CycleWrites writes_;
+    std::function<bool()> stopping_;
     QSet<QString> reportedUnusable_;
 };
 

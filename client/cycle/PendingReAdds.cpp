@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cycle/AccountValueWrite.h"
 #include "cycle/UpdateCycle.h"
 #include "platform/ClientError.h"
 #include "protocol/basDNS.h"
@@ -92,9 +93,7 @@ bool StorePendingReAdds(const QString& userKey, const PendingReAdds& pending, QS
             stored = reg.setValue(store::kPendingReAdds, pending.toText());
         }
         if (!stored && why != nullptr) {
-            *why = QStringLiteral(
-                "the store did not take the write (it is read-only or full, or another program "
-                "holds it)");
+            *why = StoreRefusedWriteText();
         }
         return stored;
     } catch (const ClientError& error) {

@@ -32,8 +32,8 @@ namespace quillon {
 QString sStartTime;
 
 frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent),
-      cycle_(std::make_unique<AutoIPCycle>(pending_, [this] { return savePendingReAdds(); })) {
+    : QMainWindow(parent), cycle_(std::make_unique<AutoIPCycle>(pending_, session_.writes())) {
+    cycle_->stopWhen([this] { return closeAsked_; });
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));

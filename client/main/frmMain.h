@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+#include "cycle/CycleSession.h"
 #include "cycle/GridRecord.h"
 #include "cycle/PendingReAdds.h"
 #include "login/frmLogin.h"
@@ -68,8 +69,6 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool Form_Load();
     void init();
     void SaveSettings();
-    // Writes the AutoIP list when it differs from the stored one.
-    void storeChangedAutoIPs();
 
     // The login window while it exists (created by Form_Load and by Log Off).
     frmLogin* loginWindow() const { return login_.data(); }
@@ -248,8 +247,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // Tells the user, once the tick has ended, that the service reported an unusable address.
     void tellUnusableAddress(const QString& address);
     void retryPendingReAdds(const QString& newIP);
-    // Stores the pending list; false when the store did not take it (the user is told once).
-    bool savePendingReAdds();
+    // Tells the user that the settings cannot be saved and why (the session says it once per
+    // run).
+    void tellStoreFailure(const QString& why);
     // Whether the record the editor opened is this one, as the service held it when opened.
     bool isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,
                         const QString& address) const;
@@ -392,10 +392,6 @@ class frmMain : public QMainWindow, public MainWindowLink {
     QString cachedPending_;
     // The last rebuild stopped at a broken entry: the grid lacks the records after it.
     bool gridRebuildFailed_ = false;
-    // init read the stored AutoIP list; until it has, the list in memory is not the user's.
-    bool autoIPsLoaded_ = false;
-    // The AutoIP list as the user key holds it now.
-    QString storedAutoIPs_;
     bool bDeleteBusy_ = false;
     bool bServerIPBusy_ = false;
     // The opened record's address as the service holds it (a port relay's with its port), which
@@ -440,12 +436,14 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // does not act on sizes the program itself chose.
     bool bSizing_ = false;
 
-    // Records whose re-point removed them from the service but could not add them back.
-    // The user was told that the settings cannot be saved (once per run).
-    bool storeFailureTold_ = false;
-    PendingReAdds pending_;
+    // The update engine's stored state: the marks, and the records whose re-point removed them
+    // from the service but could not add them back.
+    CycleSession session_{[this](const QString& why) { tellStoreFailure(why); }};
+    PendingReAdds& pending_ = session_.pending();
     // The update cycle's decisions and requests, over pending_.
     std::unique_ptr<AutoIPCycle> cycle_;
+    // A close came while a request was under way: the check ends after the pair in flight.
+    bool closeAsked_ = false;
 
     // The time init last ran; sStartTime holds it as text.
     QDateTime startTime_;

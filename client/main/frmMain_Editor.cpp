@@ -210,7 +210,7 @@ void frmMain::cmdServerIP_Click() {
             ahead.autoIP = old.AutoIP;
             const bool wasPending = pending_.find(ahead) != nullptr;
             pending_.add(ahead);
-            if (!savePendingReAdds()) {
+            if (!session_.storePending()) {
                 // The record could be lost should the add fail: nothing is sent.
                 if (!wasPending) {
                     pending_.remove(ahead);
@@ -228,7 +228,7 @@ void frmMain::cmdServerIP_Click() {
             deleted = outcome == UpdateOutcome::Done;
             if (outcome == UpdateOutcome::Refused) {
                 pending_.remove(ahead);  // the service still holds the record as it was
-                savePendingReAdds();
+                session_.storePending();
             }
         }
         // The name as the add sends it (the request may rewrite it).
@@ -250,7 +250,7 @@ void frmMain::cmdServerIP_Click() {
                     pendingChanged |= pending_.remove(opened);
                 }
                 if (pendingChanged) {
-                    savePendingReAdds();
+                    session_.storePending();
                 }
             } else if (deleted) {
                 putBackEditedRecord(old, editedAddress_);
@@ -281,14 +281,14 @@ void frmMain::putBackEditedRecord(const GridRecord& old, const QString& address)
                    track)) {
         // Back on the service: the entry written ahead of the delete is done.
         pending_.remove(PendingRecord{old.Domain, old.RecordType, name, address});
-        savePendingReAdds();
+        session_.storePending();
         MsgBox(QStringLiteral("The record could not be changed. It has been put back as it was:") +
                    kCrLf + kCrLf + describeRecord(old, address),
                MsgButtons::OK, kCorvane);
         return;
     }
     pending_.add(PendingRecord{old.Domain, old.RecordType, name, address, old.AutoIP});
-    savePendingReAdds();
+    session_.storePending();
     MsgBox(QStringLiteral("The record could not be changed, and putting it back as it was failed "
                           "too. It stays in the list as pending and is added again at every IP "
                           "check until the service takes it:") +

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 
 #include "account/clsUser.h"
+#include "cycle/AutoIPCycle.h"
 #include "cycle/BusyFlag.h"
-#include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
 #include "diagnostics/ErrorReport.h"
 #include "main/frmMain.h"
@@ -61,19 +61,9 @@ void frmMain::LoadFreeUserInfo() {
         user.sIPAddress = txtCorvaneIP_->text();
         user.sRecordType = QStringLiteral("A");
 
-        QString name = user.sUsername;
-        {
-            const KeepAccountAddress keep;
-            DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
-                       QLatin1String(kServiceDefaultAddress), false, 0);
-        }
         // With no usable address known (the login reported none and none is stored) the host
         // is added by the first check that finds one.
-        name = user.sUsername;
-        if (!txtCorvaneIP_->text().isEmpty()) {
-            DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDADD"), user.sRecordType,
-                       txtCorvaneIP_->text(), false, chkAutoIP_->isChecked() ? 1 : 0);
-        }
+        cycle_->addFreeHost(txtCorvaneIP_->text(), chkAutoIP_->isChecked() ? 1 : 0);
         lblDomain_->setText(user.sUsername + QLatin1Char('.') + user.sSubDomain);
     } catch (const ClientError& error) {
         bLoadingFreeUser = false;

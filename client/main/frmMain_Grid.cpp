@@ -81,7 +81,7 @@ void frmMain::FillDomainUserGrid() {
             lvDomainUser_->clearSelection();
         }
         lvDomainUser_->setUpdatesEnabled(true);
-        storeChangedAutoIPs();
+        session_.storeMarks();
 
         if (grid.error) {
             throw *grid.error;
@@ -284,7 +284,7 @@ void frmMain::cmdDeleteGrid_Click() {
             // A record waiting to be added back is not on the service: deleting it only stops
             // the retries.
             pending_.remove(PendingKeyOf(GridRecord_));
-            savePendingReAdds();
+            session_.storePending();
             FillDomainUserGrid();
             selectNeighbour(rowIndex);
             return;

@@ -136,7 +136,7 @@ void frmMain::mnuLogin_Click() {
         // the account just saved alone meanwhile (a free host it would re-create, marks it
         // would change and never save).
         bLoggedIn = false;
-        autoIPsLoaded_ = false;
+        session_.forgetMarks();
         hide();
         // The next account starts from its own stored boxes: the free panel only ticks the
         // boxes its stored values name, and would leave this account's ticks standing.

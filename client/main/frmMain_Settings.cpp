@@ -34,19 +34,6 @@ void writeText(Registry& reg, const QString& name, const QString& value) {
 
 }  // namespace
 
-// The AutoIP marks change while the program runs (a re-point, an edit, a delete) and are written
-// as they change: after a crash or a power cut the stored marks must not name addresses that the
-// records no longer have, or those records would never follow the address again.
-void frmMain::storeChangedAutoIPs() {
-    if (!autoIPsLoaded_ || sAutoIPs == storedAutoIPs_) {
-        return;
-    }
-    Registry reg;
-    reg.setKey(userKey());
-    writeText(reg, store::kAutoIPs, sAutoIPs);
-    storedAutoIPs_ = sAutoIPs;
-}
-
 void frmMain::SaveSettings() {
     try {
         clsUser& user = objUser();
@@ -74,7 +61,7 @@ void frmMain::SaveSettings() {
             for (const auto& [name, box] : boxes) {
                 writeNumber(reg, name, checkState(box));
             }
-        } else if (autoIPsLoaded_) {
+        } else if (session_.marksLoaded()) {
             // The list is pruned to the grid's records: the grid first catches up with a check
             // that ran while another frame was open. A grid that could not be built whole would
             // prune the marks of the records it lacks, so the list is then saved as it stands.
@@ -84,7 +71,7 @@ void frmMain::SaveSettings() {
                 UpdateAutoIpList();
             }
             writeText(reg, store::kAutoIPs, sAutoIPs);
-            storedAutoIPs_ = sAutoIPs;
+            session_.marksStoredAs(sAutoIPs);
         }
 
         // Geometry only from the grid or the free panel: the other frames hold the window at

@@ -223,7 +223,8 @@ void frmMain::restoreUserSettings() {
 }
 
 void frmMain::init() {
-    autoIPsLoaded_ = false;
+    session_.forgetMarks();
+    session_.setAccount(objUser().sUsername);
     try {
         if (!tmrAuto_->isActive()) {
             tmrAuto_->start();
@@ -249,10 +250,7 @@ void frmMain::init() {
         }
         user.bCorvaneOnly = false;
         mnuAddDomain_->setVisible(true);
-        sAutoIPs = reg.getValue(store::kAutoIPs);
-        storedAutoIPs_ = sAutoIPs;
-        autoIPsLoaded_ = true;
-        pending_ = PendingReAdds::fromText(reg.getValue(store::kPendingReAdds));
+        session_.loadMarksAndPending(reg);
         ShowFrame(QStringLiteral("Grid"));
         show();
         FillComboFromList(cboDomain_, user.sDomainList);

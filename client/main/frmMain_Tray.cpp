@@ -258,6 +258,7 @@ void frmMain::closeForShutdown() {
         return;
     }
     if (RequestInFlight() || waitForModal) {
+        closeAsked_ = true;
         QTimer::singleShot(kHeldTrayEventMs, this, [this] { closeForShutdown(); });
         return;
     }
@@ -271,7 +272,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (RequestInFlight()) {
         // A request's wait holds user input but lets the window manager's close through: the
         // close waits for the request, and the sequence it belongs to, to end, rather than
-        // saving and unloading between a re-point's delete and its add.
+        // saving and unloading between a re-point's delete and its add. The records after that
+        // pair are left to the next run (their marks are stored).
+        closeAsked_ = true;
         event->ignore();
         QTimer::singleShot(kHeldTrayEventMs, this, [this] { close(); });
         return;

@@ -83,6 +83,7 @@ void frmMain::tmrAuto_Timer() {
 }
 
 void frmMain::runIPCheck() {
+    closeAsked_ = false;  // a close that was cancelled since stops no later check
     lblLastIPCheck_->setText(CheckTimeText(Now()));
     clsUser& user = objUser();
     if (user.bCorvaneOnly && !chkAutoIP_->isChecked()) {
@@ -212,24 +213,16 @@ bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, c
            editedAddress_.compare(address, Qt::CaseInsensitive) == 0;
 }
 
-bool frmMain::savePendingReAdds() {
-    QString why;
-    if (StorePendingReAdds(userKey(), pending_, &why)) {
-        return true;
-    }
-    if (!storeFailureTold_) {
-        storeFailureTold_ = true;
-        // Told after the tick or the click has ended: the box's own event loop must not run
-        // between a write and the requests it guards.
-        QTimer::singleShot(0, this, [why] {
-            MsgBox(QStringLiteral("Quillon cannot save its settings in %1: %2.\r\n\r\nRecords are "
-                                  "not changed while their changes cannot be saved first; they "
-                                  "are tried again at the next IP check.")
-                       .arg(SettingsStorePath(), why),
-                   MsgButtons::OK, QStringLiteral("Corvane"));
-        });
-    }
-    return false;
+void frmMain::tellStoreFailure(const QString& why) {
+    // Told after the tick or the click has ended: the box's own event loop must not run between
+    // a write and the requests it guards.
+    QTimer::singleShot(0, this, [why] {
+        MsgBox(QStringLiteral("Quillon cannot save its settings in %1: %2.\r\n\r\nRecords are "
+                              "not changed while their changes cannot be saved first; they are "
+                              "tried again at the next IP check.")
+                   .arg(SettingsStorePath(), why),
+               MsgButtons::OK, QStringLiteral("Corvane"));
+    });
 }
 
 void frmMain::UpdateAutoIpList() {

@@ -6,12 +6,11 @@
 
 #include "account/AccountExpiry.h"
 #include "account/clsUser.h"
+#include "cycle/AccountValueWrite.h"
 #include "cycle/BusyFlag.h"
-#include "cycle/KeepAccountAddress.h"
 #include "cycle/UpdateCycle.h"
 #include "platform/ClientError.h"
 #include "platform/Clock.h"
-#include "platform/ServiceDefaultAddress.h"
 #include "protocol/LoginReply.h"
 #include "protocol/MainWindowLink.h"
 #include "protocol/RequestWait.h"
@@ -37,6 +36,30 @@ QString recordName(const QString& domain, const QString& name, const QString& re
     return host + QStringLiteral(" (") + recordType + QLatin1Char(')');
 }
 
+// The run's cycle lock for one task: taken if this process does not hold it yet, and let go at
+// the end of the task that took it. The lock is one descriptor per process: flock refuses a
+// second descriptor of the same file even to its own process, so a task inside another (the
+// host's removal at a stop inside a check) must use the one already held.
+class CycleHold {
+  public:
+    explicit CycleHold(AccountLock& lock) : lock_(lock), took_(!lock.held()) {
+        held_ = lock_.tryLock();
+    }
+    ~CycleHold() {
+        if (took_ && held_) {
+            lock_.unlock();
+        }
+    }
+    CycleHold(const CycleHold&) = delete;
+    CycleHold& operator=(const CycleHold&) = delete;
+    bool held() const { return held_; }
+
+  private:
+    AccountLock& lock_;
+    bool took_;
+    bool held_ = false;
+};
+
 }  // namespace
 
 UpdaterSettings LoadUpdaterSettings() {
@@ -57,7 +80,16 @@ UpdaterSettings LoadUpdaterSettings() {
 }
 
 UpdateService::UpdateService(std::function<void(const QString&)> say)
-    : say_(std::move(say)), cycle_(pending_, [this] { return savePending(); }) {
+    : say_(std::move(say)),
+      session_([this](const QString& why) {
+          say_(QStringLiteral("cannot save the settings in %1: %2: records are not re-pointed "
+                              "until it can")
+                   .arg(SettingsStorePath(), why));
+      }),
+      cycle_(session_.pending(), session_.writes()) {
+    // A stop lets the re-point in flight finish its pair; the records after it wait for the
+    // next run, their marks stored.
+    cycle_.stopWhen([this] { return stopping_; });
     timer_.setInterval(kTickMs);
     connect(&timer_, &QTimer::timeout, this, &UpdateService::tick);
 }
@@ -65,7 +97,7 @@ UpdateService::UpdateService(std::function<void(const QString&)> say)
 UpdateService::~UpdateService() = default;
 
 QString UpdateService::userKey() const {
-    return store::AccountKey(settings_.username);
+    return session_.userKey();
 }
 
 int UpdateService::prepare() {
@@ -84,7 +116,9 @@ int UpdateService::prepare() {
         return kUserMustMend;
     }
     sServiceURL = settings_.serviceURL;
+    session_.setAccount(settings_.username);
     updaterLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Updater);
+    cycleLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Cycle);
     if (!updaterLock_->tryLock()) {
         const qint64 holder = updaterLock_->recordedHolder();
         if (holder == 0) {
@@ -103,8 +137,8 @@ int UpdateService::prepare() {
 }
 
 UpdateService::LoginResult UpdateService::logIn() {
-    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-    if (!cycleLock.tryLock()) {
+    const CycleHold cycleLock(*cycleLock_);
+    if (!cycleLock.held()) {
         return LoginResult::WindowHolds;
     }
     const BusyFlag busy(busy_);
@@ -157,8 +191,9 @@ UpdateService::LoginResult UpdateService::logIn() {
                  .arg(static_cast<qint64>(marked))
                  .arg(rate));
     }
-    if (!pending_.isEmpty()) {
-        say_(QStringLiteral("%1 record(s) wait to be added back").arg(pending_.records().size()));
+    if (!session_.pending().isEmpty()) {
+        say_(QStringLiteral("%1 record(s) wait to be added back")
+                 .arg(session_.pending().records().size()));
     }
     return LoginResult::LoggedIn;
 }
@@ -166,10 +201,8 @@ UpdateService::LoginResult UpdateService::logIn() {
 void UpdateService::loadAccountValues() {
     Registry reg;
     reg.setKey(userKey());
-    sAutoIPs = reg.getValue(store::kAutoIPs);
-    storedAutoIPs_ = sAutoIPs;
-    pending_ = PendingReAdds::fromText(reg.getValue(store::kPendingReAdds));
-    lastPendingText_ = pending_.toText();
+    session_.loadMarksAndPending(reg);
+    lastPendingText_ = session_.pending().toText();
     freeAutoIP_ = reg.getValue(store::kAutoIP) == QLatin1String("1");
     if (objUser().bCorvaneOnly) {
         const QString stored = reg.getValue(store::kIPAddress);
@@ -185,32 +218,22 @@ void UpdateService::addFreeHost() {
     clsUser& user = objUser();
     user.sDomain = user.sSubDomain;
     user.sRecordType = QStringLiteral("A");
-    QString name = user.sUsername;
-    {
-        const KeepAccountAddress keep;
-        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
-                   QLatin1String(kServiceDefaultAddress), false, 0);
-    }
-    if (!user.sIPAddress.isEmpty()) {
-        name = user.sUsername;
-        DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, user.sIPAddress, false,
-                   freeAutoIP_ ? 1 : 0);
+    if (cycle_.addFreeHost(user.sIPAddress, freeAutoIP_ ? 1 : 0)) {
+        session_.storeFreeHostAddress(user.sIPAddress);
     }
 }
 
 // As the window's close does: the host goes with the program, and its address is stored.
 void UpdateService::removeFreeHost() {
-    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-    if (!cycleLock.tryLock()) {
+    const CycleHold cycleLock(*cycleLock_);
+    if (!cycleLock.held()) {
         return;  // a window logged in since: the host is its own now
     }
     clsUser& user = objUser();
     QString name = user.sUsername;
     const bool removed = DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
                                     user.sIPAddress, false, freeAutoIP_ ? 1 : 0);
-    Registry reg;
-    reg.setKey(userKey());
-    reg.setValue(store::kIPAddress, user.sIPAddress);
+    session_.storeFreeHostAddress(user.sIPAddress);
     say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
                  : QStringLiteral("could not remove the host %1.%2")
                        .arg(user.sUsername, user.sSubDomain));
@@ -227,7 +250,7 @@ void UpdateService::tick() {
         return;
     }
     // A window that logged in to the account since the last tick keeps it from now on.
-    if (loggedIn_ && !AccountLock(settings_.username, AccountLock::Role::Cycle).tryLock()) {
+    if (loggedIn_ && !CycleHold(*cycleLock_).held()) {
         holdOffForWindow();
         tickCount_ += 1;
         return;
@@ -289,11 +312,13 @@ void UpdateService::tick() {
         }
         return;
     }
-    AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-    if (!cycleLock.tryLock()) {
-        holdOffForWindow();
-    } else {
-        check();
+    {
+        const CycleHold cycleLock(*cycleLock_);
+        if (!cycleLock.held()) {
+            holdOffForWindow();
+        } else {
+            check();
+        }
     }
     tickCount_ += 1;
     if (stopping_) {
@@ -344,7 +369,7 @@ bool UpdateService::check() {
         checkDomainRecords(found.address);
     }
     reportConnection();
-    storeAutoIPs();
+    session_.storeMarks();
     return true;
 }
 
@@ -370,13 +395,13 @@ void UpdateService::checkDomainRecords(const QString& newIP) {
         say_(line);
     }
     lastAddress_ = newIP;
-    const QString pendingText = pending_.toText();
+    const QString pendingText = session_.pending().toText();
     if (pendingText != lastPendingText_) {
-        if (pending_.isEmpty()) {
+        if (session_.pending().isEmpty()) {
             say_(QStringLiteral("no record waits to be added back any more"));
         } else {
             QStringList names;
-            for (const PendingRecord& r : pending_.records()) {
+            for (const PendingRecord& r : session_.pending().records()) {
                 names.append(recordName(r.domain, r.name, r.recordType));
             }
             say_(QStringLiteral("pending, added back at every check: ") +
@@ -398,30 +423,6 @@ void UpdateService::reportConnection() {
     serviceLost_ = lost;
 }
 
-void UpdateService::storeAutoIPs() {
-    if (sAutoIPs == storedAutoIPs_) {
-        return;
-    }
-    Registry reg;
-    reg.setKey(userKey());
-    reg.setValue(store::kAutoIPs, sAutoIPs);
-    storedAutoIPs_ = sAutoIPs;
-}
-
-bool UpdateService::savePending() {
-    QString why;
-    if (StorePendingReAdds(userKey(), pending_, &why)) {
-        return true;
-    }
-    if (!storeFailureSaid_) {
-        storeFailureSaid_ = true;
-        say_(QStringLiteral("cannot save the settings in %1: %2: records are not re-pointed "
-                            "until it can")
-                 .arg(SettingsStorePath(), why));
-    }
-    return false;
-}
-
 int UpdateService::runOnce() {
     switch (logIn()) {
         case LoginResult::LoggedIn:
@@ -440,15 +441,15 @@ int UpdateService::runOnce() {
     loggedIn_ = true;
     bool checked = false;
     {
-        AccountLock cycleLock(settings_.username, AccountLock::Role::Cycle);
-        if (cycleLock.tryLock()) {
+        const CycleHold cycleLock(*cycleLock_);
+        if (cycleLock.held()) {
             checked = check();
         }
     }
     if (!checked) {
         say_(QStringLiteral("no usable public address was found: nothing re-pointed"));
     }
-    return checked && pending_.isEmpty() ? kStopped : kOnceLeftWork;
+    return checked && session_.pending().isEmpty() ? kStopped : kOnceLeftWork;
 }
 
 void UpdateService::stop() {
@@ -490,7 +491,7 @@ void UpdateService::finish(int status) {
             if (objUser().bCorvaneOnly) {
                 removeFreeHost();
             }
-            storeAutoIPs();
+            session_.storeMarks();
         }
     } catch (const ClientError& error) {
         say_(QStringLiteral("could not store the settings: %1").arg(error.description()));

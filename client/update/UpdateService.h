@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "cycle/AutoIPCycle.h"
-#include "cycle/PendingReAdds.h"
+#include "cycle/CycleSession.h"
 #include "registry/AccountLock.h"
 #include "settings/ConnectionSettings.h"
 
@@ -78,8 +78,6 @@ class UpdateService : public QObject {
     bool check();
     void checkDomainRecords(const QString& newIP);
     void reportConnection();
-    void storeAutoIPs();
-    bool savePending();
     void reloadSettings();
     // A window keeps the account: no check until it lets it go (said once).
     void holdOffForWindow();
@@ -89,7 +87,9 @@ class UpdateService : public QObject {
     std::function<void(const QString&)> say_;
     UpdaterSettings settings_;
     std::unique_ptr<AccountLock> updaterLock_;
-    PendingReAdds pending_;
+    // Held around each login and check, and the stop's removal of a free host: taken once.
+    std::unique_ptr<AccountLock> cycleLock_;
+    CycleSession session_;
     AutoIPCycle cycle_;
     QTimer timer_;
     int tickCount_ = 0;
@@ -105,8 +105,6 @@ class UpdateService : public QObject {
     bool stopping_ = false;
     bool finished_ = false;
     bool freeAutoIP_ = false;
-    bool storeFailureSaid_ = false;
-    QString storedAutoIPs_;
     QString lastPendingText_;
     QString lastAddress_;
 };

@@ -11,6 +11,7 @@
 #include "cycle/UpdateCycle.h"
 #include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
+#include "registry/Registry.h"
 #include "support/Wait.h"
 
 namespace quillon::test {
@@ -242,6 +243,35 @@ TEST_F(UpdateCycleTest, ACloseDuringARequestWaitsForItsEnd) {
     tick();
     EXPECT_FALSE(unloadedDuringRequest);
     EXPECT_TRUE(waitUntil([&] { return main().property("quillonUnloaded").toBool(); }));
+}
+
+// A close during a re-point's delete: that record's pair ends, the next marked record is left to
+// the next run, and both marks are stored where the records are.
+TEST_F(UpdateCycleTest, ACloseDuringARepointLeavesTheNextRecordsToTheNextRun) {
+    storeUserText(QStringLiteral("demo"), QStringLiteral("AutoIPs"),
+                  QStringLiteral("DEMO-HOME.EXAMPLE;;A;;WWW;;192.0.2.10~~"
+                                 "DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~"));
+    ASSERT_TRUE(startAs(QStringLiteral("demo")));
+    setRate(QStringLiteral("30"));
+    tick(2);
+    const QString ip = QStringLiteral("198.51.100.7");
+    sim_->setAddress(QStringLiteral("demo"), ip);
+    sim_->clearLog();
+    sim_->injectFault(SimProcess::Fault::Delay, 1, 0);    // the address check
+    sim_->injectFault(SimProcess::Fault::Delay, 1, 600);  // www's delete
+    QTimer::singleShot(200, &main(), [&] { main().close(); });
+    tick();
+    ASSERT_TRUE(waitUntil([&] { return main().property("quillonUnloaded").toBool(); }));
+    EXPECT_EQ(ticklerRequests().size(), 2) << ticklerRequests().join('\n').toStdString();
+    const QString records = serviceRecords(QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_TRUE(records.contains("demo-home.example;;A;;www;;" + ip)) << records.toStdString();
+    EXPECT_TRUE(records.contains(QStringLiteral("demo-lab.example;;A;;bench;;192.0.2.11")));
+    Registry reg;
+    reg.setKey(QStringLiteral("SOFTWARE\\Corvane\\demo"));
+    EXPECT_TRUE(AutoIPListContains(reg.getValue(QStringLiteral("AutoIPs")),
+                                   "DEMO-HOME.EXAMPLE;;A;;WWW;;" + ip + "~~"));
+    EXPECT_TRUE(AutoIPListContains(reg.getValue(QStringLiteral("AutoIPs")),
+                                   QStringLiteral("DEMO-LAB.EXAMPLE;;A;;BENCH;;192.0.2.11~~")));
 }
 
 }  // namespace

@@ -119,6 +119,41 @@ TEST_F(UpdateServiceTest, AStopDuringACheckLetsItsSequenceFinish) {
     EXPECT_EQ(linesWith("stopped"), 1);
 }
 
+// A stop during a free account's check: the re-point in flight ends, then the host is removed
+// (the service parks it at its default address) and its last published address is stored. The
+// run holds the account's cycle lock during the check; the removal must not take it a second time.
+TEST_F(UpdateServiceTest, AStopDuringAFreeAccountsCheckRemovesTheHost) {
+    storeText("Username", "free");
+    storeText("Password", "free");
+    {
+        Registry reg;
+        reg.setKey("SOFTWARE\\Corvane\\free");
+        reg.setValue("bAutoIP", 1, Registry::RegDword);
+        reg.setValue("IPAddress", QStringLiteral("192.0.2.50"));
+    }
+    const auto host = [this] {
+        return GetReplyValue(sim_->get("/dnslogin3.asp?fxn=login&usr=free&pwd=free"),
+                             "DomainUserRecords:");
+    };
+    ASSERT_EQ(service_.prepare(), -1);
+    service_.tick();  // the login adds the host at its stored address
+    ASSERT_EQ(host(), "free.corvane.example;;A;;free;;192.0.2.50")
+        << lines_.join('\n').toStdString();
+    sim_->setAddress("free", "198.51.100.9");
+    ticks(7);  // a free account checks every 90 s
+    sim_->injectFault(SimProcess::Fault::Delay, 1, 0);
+    sim_->injectFault(SimProcess::Fault::Delay, 1, 800);  // the host's delete
+    QTimer::singleShot(300, [this] { service_.stop(); });
+    service_.tick();
+    ASSERT_TRUE(waitUntil([this] { return status_ == UpdateService::kStopped; }));
+    EXPECT_EQ(host(), "free.corvane.example;;A;;free;;198.51.100.1")
+        << lines_.join('\n').toStdString();
+    EXPECT_EQ(linesWith("removed the host free.free.corvane.example"), 1);
+    Registry reg;
+    reg.setKey("SOFTWARE\\Corvane\\free");
+    EXPECT_EQ(reg.getValue("IPAddress"), "198.51.100.9");
+}
+
 // While the service answers with errors, the login (which carries the password) is tried again
 // after 10 s, then 20, 40, ... at most the refresh period (60 s here); the loss and the return are
 // each said once.
