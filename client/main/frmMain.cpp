@@ -34,6 +34,7 @@ QString sStartTime;
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent), cycle_(std::make_unique<AutoIPCycle>(pending_, session_.writes())) {
     cycle_->stopWhen([this] { return closeAsked_; });
+    driver_ = std::make_unique<UpdateDriver>(*cycle_);
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));

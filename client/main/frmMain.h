@@ -9,6 +9,7 @@
 #include "cycle/CycleSession.h"
 #include "cycle/GridRecord.h"
 #include "cycle/PendingReAdds.h"
+#include "cycle/UpdateDriver.h"
 #include "login/frmLogin.h"
 #include "protocol/MainWindowLink.h"
 
@@ -77,7 +78,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     void tmrAuto_Timer();
     void tmrTimes_Timer();
     void ShowUpTime();
-    void UpdateDomainAutoIPs(QString& newIP);
+    // Shows a check's re-point of the marked records at `newIP`; `editorOpen` as the rows were
+    // read.
+    void UpdateDomainAutoIPs(const std::vector<Repoint>& repointed, const QString& newIP,
+                             bool editorOpen);
     void UpdateAutoIpList();
     int tickCount() const { return TickCount; }
     // Adds one to the "Total Transactions:" count.
@@ -243,10 +247,11 @@ class frmMain : public QMainWindow, public MainWindowLink {
 
     // Update-cycle helpers (frmMain_UpdateCycle.cpp).
     void runIPCheck();
-    void repointFreeHost();
+    // Shows a check's re-point of the free host at `newIP`.
+    void repointFreeHost(bool added, const QString& newIP);
     // Tells the user, once the tick has ended, that the service reported an unusable address.
     void tellUnusableAddress(const QString& address);
-    void retryPendingReAdds(const QString& newIP);
+    bool retryPendingReAdds(std::optional<PendingRecord>& held);
     // Tells the user that the settings cannot be saved and why (the session says it once per
     // run).
     void tellStoreFailure(const QString& why);
@@ -442,6 +447,8 @@ class frmMain : public QMainWindow, public MainWindowLink {
     PendingReAdds& pending_ = session_.pending();
     // The update cycle's decisions and requests, over pending_.
     std::unique_ptr<AutoIPCycle> cycle_;
+    // The whole check over cycle_, which the update timer drives.
+    std::unique_ptr<UpdateDriver> driver_;
     // A close came while a request was under way: the check ends after the pair in flight.
     bool closeAsked_ = false;
 

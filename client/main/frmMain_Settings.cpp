@@ -6,6 +6,7 @@
 
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "cycle/UpdateDriver.h"
 #include "diagnostics/ErrorReport.h"
 #include "main/frmMain.h"
 #include "protocol/basDNS.h"
@@ -47,9 +48,8 @@ void frmMain::SaveSettings() {
 
         if (user.bCorvaneOnly) {
             // The free host goes away with the program; saving goes on whatever the answer.
-            QString name = user.sUsername;
-            DNSTickler(user.sSubDomain, name, QStringLiteral("RECORDDELETE"), user.sRecordType,
-                       txtCorvaneIP_->text(), false, checkState(chkAutoIP_));
+            UpdateDriver::RemoveFreeHost(user.sSubDomain, user.sUsername, user.sRecordType,
+                                         txtCorvaneIP_->text(), checkState(chkAutoIP_));
             writeText(reg, store::kIPAddress, user.sIPAddress);
             const std::pair<QLatin1String, QCheckBox*> boxes[] = {
                 {store::kAutoIP, chkAutoIP_}, {store::kMX, chkMX_},

@@ -12,6 +12,7 @@
 #include "account/clsUser.h"
 #include "cycle/AutoIPCycle.h"
 #include "cycle/UpdateCycle.h"
+#include "cycle/UpdateDriver.h"
 #include "diagnostics/ErrorReport.h"
 #include "main/GridRows.h"
 #include "main/RecordValidation.h"
@@ -71,13 +72,12 @@ void frmMain::tmrAuto_Timer() {
         // A tick that arrives while a request is waiting for its reply only counts: the check
         // is left to a later tick. So does a tick while nobody is logged in (the login window
         // of a Log Off is up).
-        if (TickCount >= threshold && !RequestInFlight() && bLoggedIn) {
-            TickCount = 0;
+        if (CheckDueAtTick(TickCount, threshold, !RequestInFlight() && bLoggedIn)) {
             runIPCheck();
         }
-        TickCount += 1;
+        CountTick(TickCount);
     } catch (const ClientError& error) {
-        TickCount += 1;
+        CountTick(TickCount);
         ErrorReport(QStringLiteral("frmMain.tmrAuto_Timer()"), error);
     }
 }
@@ -90,20 +90,60 @@ void frmMain::runIPCheck() {
         return;  // automatic IP is off for the free host: only the time of the check changes
     }
     RequestInFlightGuard inFlight;
-    const AddressCheck check = cycle_->checkAddress();
-    if (check.verdict == AddressCheck::Verdict::Unusable && check.firstReport) {
-        tellUnusableAddress(check.address);
+    // The editor may be open while the window is hidden in the tray: its box then holds the
+    // user's input, and the record it opened may be among those re-pointed. Taken when the
+    // rows are read, before any re-point's request.
+    bool editorOpen = false;
+    bool rowsRead = false;
+    CheckOwner owner;
+    // The address label keeps the last usable address.
+    owner.addressFound = [this](const QString& address) { lblIPAddress_->setText(address); };
+    owner.mayRetryPending = [this](std::optional<PendingRecord>& held) {
+        return retryPendingReAdds(held);
+    };
+    owner.records = [this, &editorOpen, &rowsRead]() -> std::optional<std::vector<CycleRecord>> {
+        try {
+            // Another panel (the editor) is open: it owns txtServerIP and the current record.
+            // The delete question waits for its answer on the record where it is now.
+            if ((frameGrid_->isHidden() && isVisible()) || deleteQuestionOpen_) {
+                return std::nullopt;
+            }
+            // The grid first shows the list this check brought back (the rebuild does nothing
+            // when it is the one shown): a record back after a reply that lacked it follows the
+            // address at this check, not one later.
+            FillDomainUserGrid();
+            editorOpen = !frameOtherDomain_->isHidden();
+            rowsRead = true;
+            return readRows(lvDomainUser_);
+        } catch (const ClientError& error) {
+            ErrorReport(QStringLiteral("frmMain.UpdateDomainAutoIPs()"), error);
+            return std::nullopt;
+        }
+    };
+    CheckReport report;
+    try {
+        report = driver_->check(user.bCorvaneOnly, user.sIPAddress, chkAutoIP_->isChecked() ? 1 : 0,
+                                owner);
+    } catch (const ClientError& error) {
+        if (!rowsRead) {
+            throw;  // the address check or the pending retries: the tick reports it
+        }
+        ErrorReport(QStringLiteral("frmMain.UpdateDomainAutoIPs()"), error);
+        return;
     }
-    if (check.verdict != AddressCheck::Verdict::Usable) {
-        return;  // the address label keeps the last usable address
+    if (report.address.verdict == AddressCheck::Verdict::Unusable && report.address.firstReport) {
+        tellUnusableAddress(report.address.address);
     }
-    QString newIP = check.address;
-    lblIPAddress_->setText(newIP);
+    if (!report.usable()) {
+        return;
+    }
+    QString newIP = report.address.address;
     if (user.bCorvaneOnly) {
-        repointFreeHost();
-    } else {
-        retryPendingReAdds(newIP);
-        UpdateDomainAutoIPs(newIP);
+        if (report.freeHostTried) {
+            repointFreeHost(report.freeHostAdded, newIP);
+        }
+    } else if (report.recordsRan) {
+        UpdateDomainAutoIPs(report.repoints, newIP, editorOpen);
     }
 }
 
@@ -118,14 +158,10 @@ void frmMain::tellUnusableAddress(const QString& address) {
     });
 }
 
-// The free account's host follows the address: removed with the old one, added with the new
+// The free account's host followed the address: removed with the old one, added with the new
 // one. A failed add leaves sIPAddress at the old address, so the next check tries both again.
-void frmMain::repointFreeHost() {
-    const QString newIP = lblIPAddress_->text();
-    if (newIP == objUser().sIPAddress) {
-        return;
-    }
-    if (cycle_->repointFreeHost(newIP, chkAutoIP_->isChecked() ? 1 : 0)) {
+void frmMain::repointFreeHost(bool added, const QString& newIP) {
+    if (added) {
         noticeRepointed(1, newIP);
     }
     txtCorvaneIP_->setText(newIP);
@@ -145,23 +181,13 @@ void frmMain::ShowUpTime() {
     lblUpTime_->setText(UpTimeText(startTime_.secsTo(Now())));
 }
 
-void frmMain::UpdateDomainAutoIPs(QString& newIP) {
+// Shows the marked records' re-point: the editor's box and opened record follow it, the tray
+// tells it, the grid is rebuilt.
+void frmMain::UpdateDomainAutoIPs(const std::vector<Repoint>& repointed, const QString& newIP,
+                                  bool editorOpen) {
     try {
-        // Another panel (the editor) is open: it owns txtServerIP and the current record. The
-        // delete question waits for its answer on the record where it is now.
-        if ((frameGrid_->isHidden() && isVisible()) || deleteQuestionOpen_) {
-            return;
-        }
-        // The grid first shows the list this check brought back (the rebuild does nothing when
-        // it is the one shown): a record back after a reply that lacked it follows the address
-        // at this check, not one later.
-        FillDomainUserGrid();
-        RequestInFlightGuard inFlight;
-        // The editor may be open while the window is hidden in the tray: its box then holds the
-        // user's input, and the record it opened may be among those re-pointed.
-        const bool editorOpen = !frameOtherDomain_->isHidden();
-        int repointed = 0;
-        for (const Repoint& done : cycle_->repointMarked(readRows(lvDomainUser_), newIP)) {
+        int count = 0;
+        for (const Repoint& done : repointed) {
             // A re-pointed relay's address is left in the editor's box, unless the box holds the
             // user's input in an open editor.
             if (IsPortRelayType(done.record.recordType) && !editorOpen) {
@@ -175,30 +201,29 @@ void frmMain::UpdateDomainAutoIPs(QString& newIP) {
                 editedAddress_ = done.newAddress;
                 editingPending_ = !done.added;
             }
-            repointed += done.added ? 1 : 0;
+            count += done.added ? 1 : 0;
         }
-        noticeRepointed(repointed, newIP);
+        noticeRepointed(count, newIP);
         FillDomainUserGrid();
     } catch (const ClientError& error) {
         ErrorReport(QStringLiteral("frmMain.UpdateDomainAutoIPs()"), error);
     }
 }
 
-// Adds back the records that a re-point or an edit removed but could not add, each at the
-// address that fits the current one, with its AutoIP mark.
-void frmMain::retryPendingReAdds(const QString& newIP) {
+// Whether the records that a re-point or an edit removed but could not add are added back at
+// this check, each at the address that fits the current one, with its AutoIP mark; `held` names
+// the pending record the open editor holds.
+bool frmMain::retryPendingReAdds(std::optional<PendingRecord>& held) {
     // The editor open on a pending row, or the delete question, decides about the record
     // first: a re-add meanwhile would leave it on the service beside the user's edit.
     if (pending_.isEmpty() || deleteQuestionOpen_) {
-        return;
+        return false;
     }
-    std::optional<PendingRecord> opened;
     if (editingPending_ && !frameOtherDomain_->isHidden()) {
-        opened = PendingKeyOf(GridRecord_);
-        opened->address = editedAddress_;
+        held = PendingKeyOf(GridRecord_);
+        held->address = editedAddress_;
     }
-    RequestInFlightGuard inFlight;
-    cycle_->retryPending(newIP, opened);
+    return true;
 }
 
 bool frmMain::isOpenedRecord(const QString& domain, const QString& recordType, const QString& name,

@@ -9,6 +9,7 @@
 #include "cycle/AccountValueWrite.h"
 #include "cycle/BusyFlag.h"
 #include "cycle/UpdateCycle.h"
+#include "cycle/UpdateDriver.h"
 #include "platform/ClientError.h"
 #include "platform/Clock.h"
 #include "protocol/LoginReply.h"
@@ -26,8 +27,6 @@ namespace quillon {
 namespace {
 
 constexpr int kTickMs = 10000;
-const QString kRecordAdd = QStringLiteral("RECORDADD");
-const QString kRecordDelete = QStringLiteral("RECORDDELETE");
 
 // A record as a person names it: "www.example.org (A)", the root as the domain itself.
 QString recordName(const QString& domain, const QString& name, const QString& recordType) {
@@ -230,9 +229,8 @@ void UpdateService::removeFreeHost() {
         return;  // a window logged in since: the host is its own now
     }
     clsUser& user = objUser();
-    QString name = user.sUsername;
-    const bool removed = DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
-                                    user.sIPAddress, false, freeAutoIP_ ? 1 : 0);
+    const bool removed = UpdateDriver::RemoveFreeHost(
+        user.sSubDomain, user.sUsername, user.sRecordType, user.sIPAddress, freeAutoIP_ ? 1 : 0);
     session_.storeFreeHostAddress(user.sIPAddress);
     say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
                  : QStringLiteral("could not remove the host %1.%2")
@@ -262,12 +260,12 @@ void UpdateService::tick() {
         tickCount_ += 1;
         return;
     }
-    const bool due = tickCount_ >= threshold_ || !loggedIn_;
-    if (!due) {
-        tickCount_ += 1;
+    // Logged in, the check waits for the refresh threshold; not logged in, the login is tried at
+    // this tick.
+    if (!CheckDueAtTick(tickCount_, loggedIn_ ? threshold_ : 0.0, true)) {
+        CountTick(tickCount_);
         return;
     }
-    tickCount_ = 0;
     if (!loggedIn_) {
         if (waitingForWindow_) {
             reloadSettings();  // the window may have changed them
@@ -343,44 +341,48 @@ bool UpdateService::check() {
     if (user.bCorvaneOnly && !freeAutoIP_) {
         return true;  // automatic IP is off for the free host: nothing to check
     }
-    const AddressCheck found = cycle_.checkAddress();
-    reportConnection();
-    if (found.verdict == AddressCheck::Verdict::Unusable) {
-        if (found.firstReport) {
+    QString before;
+    CheckOwner owner;
+    owner.addressFound = [this, &before, &user](const QString&) {
+        reportConnection();
+        before = lastAddress_.isEmpty() ? user.sIPAddress : lastAddress_;
+    };
+    owner.records = [&user]() -> std::optional<std::vector<CycleRecord>> {
+        return RecordsOfList(user.sDomainUserRecords, sAutoIPs);
+    };
+    const CheckReport report = driver_.check(user.bCorvaneOnly, user.sIPAddress, 1, owner);
+    const AddressCheck& found = report.address;
+    if (!report.usable()) {
+        reportConnection();
+        if (found.verdict == AddressCheck::Verdict::Unusable && found.firstReport) {
             say_(QStringLiteral("the service reported \"%1\" as the public address, which is no "
                                 "usable address: the records are left as they are")
                      .arg(found.address));
         }
         return false;
     }
-    if (found.verdict == AddressCheck::Verdict::NoReply) {
-        return false;
-    }
     if (user.bCorvaneOnly) {
-        if (found.address != user.sIPAddress) {
-            const bool added = cycle_.repointFreeHost(found.address, 1);
-            say_(added ? QStringLiteral("the public address is now %1: the host %2.%3 follows it")
-                             .arg(found.address, user.sUsername, user.sSubDomain)
-                       : QStringLiteral("the public address is now %1: re-pointing the host "
-                                        "%2.%3 failed, tried again at the next check")
-                             .arg(found.address, user.sUsername, user.sSubDomain));
+        if (report.freeHostTried) {
+            say_(report.freeHostAdded
+                     ? QStringLiteral("the public address is now %1: the host %2.%3 follows it")
+                           .arg(found.address, user.sUsername, user.sSubDomain)
+                     : QStringLiteral("the public address is now %1: re-pointing the host "
+                                      "%2.%3 failed, tried again at the next check")
+                           .arg(found.address, user.sUsername, user.sSubDomain));
         }
     } else {
-        checkDomainRecords(found.address);
+        sayDomainRecords(report.repoints, found.address, before);
     }
     reportConnection();
     session_.storeMarks();
     return true;
 }
 
-void UpdateService::checkDomainRecords(const QString& newIP) {
-    clsUser& user = objUser();
-    const QString before = lastAddress_.isEmpty() ? user.sIPAddress : lastAddress_;
-    cycle_.retryPending(newIP);
+void UpdateService::sayDomainRecords(const std::vector<Repoint>& repointed, const QString& newIP,
+                                     const QString& before) {
     QStringList moved;
     QStringList failed;
-    for (const Repoint& done :
-         cycle_.repointMarked(RecordsOfList(user.sDomainUserRecords, sAutoIPs), newIP)) {
+    for (const Repoint& done : repointed) {
         (done.added ? moved : failed)
             .append(recordName(done.record.domain, done.name, done.record.recordType));
     }

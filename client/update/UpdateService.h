@@ -8,6 +8,7 @@
 
 #include "cycle/AutoIPCycle.h"
 #include "cycle/CycleSession.h"
+#include "cycle/UpdateDriver.h"
 #include "registry/AccountLock.h"
 #include "settings/ConnectionSettings.h"
 
@@ -76,7 +77,10 @@ class UpdateService : public QObject {
     void removeFreeHost();
     // One check with the cycle lock held; false when the address check found no usable address.
     bool check();
-    void checkDomainRecords(const QString& newIP);
+    // Says what a check did to the marked records and the pending list; `before` is the address
+    // the last check found.
+    void sayDomainRecords(const std::vector<Repoint>& repointed, const QString& newIP,
+                          const QString& before);
     void reportConnection();
     void reloadSettings();
     // A window keeps the account: no check until it lets it go (said once).
@@ -91,6 +95,7 @@ class UpdateService : public QObject {
     std::unique_ptr<AccountLock> cycleLock_;
     CycleSession session_;
     AutoIPCycle cycle_;
+    UpdateDriver driver_{cycle_};
     QTimer timer_;
     int tickCount_ = 0;
     // Failed logins in a row (the service away or answering errors), and the ticks to let pass

@@ -9,6 +9,7 @@
 
 #include "account/clsUser.h"
 #include "cycle/AutoIPCycle.h"
+#include "cycle/UpdateDriver.h"
 #include "protocol/ProtocolDoubles.h"
 #include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
@@ -109,6 +110,9 @@ struct Row {
     QString zoneAfter;        // sorted
     QString storedPending;
     QString storedMarks;  // sorted, upper case
+    // The owner holds back the pending retries and the marked records (an open editor, the
+    // delete question).
+    bool ownerHoldsBack = false;
 };
 
 void PrintTo(const Row& row, std::ostream* out) {
@@ -180,11 +184,16 @@ TEST_P(EngineTest, OneCheck) {
     cycle.stopWhen([&] { return stopping; });
     zone_.onUpdate = [&](int n) { stopping = stopping || n == row.stopAtUpdate; };
 
-    const AddressCheck check = cycle.checkAddress();
-    if (check.verdict == AddressCheck::Verdict::Usable) {
-        cycle.retryPending(check.address);
-        cycle.repointMarked(RecordsOfList(objUser().sDomainUserRecords, sAutoIPs), check.address);
-    }
+    CheckOwner owner;
+    owner.mayRetryPending = [&](std::optional<PendingRecord>&) { return !row.ownerHoldsBack; };
+    owner.records = [&]() -> std::optional<std::vector<CycleRecord>> {
+        if (row.ownerHoldsBack) {
+            return std::nullopt;
+        }
+        return RecordsOfList(objUser().sDomainUserRecords, sAutoIPs);
+    };
+    UpdateDriver driver(cycle);
+    driver.check(false, objUser().sIPAddress, 1, owner);
 
     const auto text = [](const QString& t) { return t.toStdString(); };
     EXPECT_EQ(text(zone_.sent.join(QLatin1Char('\n'))), text(row.sent.join(QLatin1Char('\n'))));
@@ -286,7 +295,18 @@ INSTANTIATE_TEST_SUITE_P(
             {del("www", "10.0.0.1"), add("www")},
             zoneOf({kWwwNew, kFtpOld}),
             kNone,
-            marksOf({kWwwNew, kFtpOld})}),
+            marksOf({kWwwNew, kFtpOld})},
+        Row{"owner holds back: no retry, no re-point",
+            kNew,
+            QStringLiteral("zone.example;;A;;mail;;10.0.0.9~~"),
+            {},
+            -1,
+            -1,
+            {},
+            zoneOf({kWwwOld, kFtpOld}),
+            QStringLiteral("zone.example;;A;;mail;;10.0.0.9~~"),
+            sortedMarks(kMarks),
+            true}),
     [](const ::testing::TestParamInfo<Row>& info) { return std::to_string(info.index); });
 
 }  // namespace
