@@ -22,8 +22,13 @@ for tool in strace systemd-analyze; do
   }
 done
 
-# Beside the build, not in /tmp: the sandbox's /tmp is private.
-work=$(mktemp -d "$bin/../sandbox-test.XXXXXX") && work=$(cd "$work" && pwd -P)
+# Not in /tmp: the sandbox's /tmp is private. Beside the build, or, for a build that is itself
+# in /tmp or /var/tmp (a clean clone made there), in the user's cache folder.
+case "$(cd "$bin" && pwd -P)/" in
+  /tmp/* | /var/tmp/*) base=${XDG_CACHE_HOME:-$HOME/.cache} && mkdir -p "$base" ;;
+  *) base=$bin/.. ;;
+esac
+work=$(mktemp -d "$base/sandbox-test.XXXXXX") && work=$(cd "$work" && pwd -P)
 sim_pid=""
 cleanup() {
   [ -z "$sim_pid" ] || { kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null; }
@@ -110,9 +115,13 @@ fi
 [ ! -e /proc/sys ] && [ ! -e /dev/sda ] || { echo "/proc or /dev not restricted"; exit 90; }
 "$sandbox_exec" "$@"
 EOF
+# What runs inside, copied where the sandbox sees it: the program, the component it loads from
+# beside itself, and the helper that restricts the process.
+mkdir "$work/bin" && cp "$bin/quillon-update" "$bin/libhivekit.so" "$sandbox_exec" "$work/bin/" ||
+  fail "could not copy the programs the sandbox runs"
 sim "/_sim/address?user=demo&ip=198.51.100.7" >/dev/null || fail "could not set the address"
-unshare -m --propagation private bash "$work/inside.sh" "$home" "$sandbox_exec" \
-  "$bin/quillon-update" --once >"$work/once.log" 2>&1
+unshare -m --propagation private bash "$work/inside.sh" "$home" "$work/bin/sandbox_exec" \
+  "$work/bin/quillon-update" --once >"$work/once.log" 2>&1
 status=$?
 [ "$status" -eq 0 ] || fail "quillon-update in the sandbox exited with $status"
 records | grep -q 'demo-lab.example;;A;;bench;;198.51.100.7' ||
