@@ -68,8 +68,9 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     image->setObjectName(QLatin1String(name));
     place(image, left, top, 255, 255);
     image->setPixmap(helpPicture(image->size()));
+    // Read as "Help", with the tool tip as its description: the name does not say it twice.
     image->setToolTip(QStringLiteral("Click here for help page."));
-    image->setAccessibleName(image->toolTip());
+    image->setAccessibleName(QStringLiteral("Help"));
     return image;
 }
 

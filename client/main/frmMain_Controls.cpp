@@ -105,8 +105,9 @@ QLabel* helpImage(QWidget* parent, const char* name, int left, int top) {
     place(image, left, top, 405, 405);
     image->setPixmap(helpPicture(image->size()));
     image->setAlignment(Qt::AlignCenter);
+    // Read as "Help", with the tool tip as its description: the name does not say it twice.
     image->setToolTip(QStringLiteral("Click here for help page."));
-    image->setAccessibleName(image->toolTip());
+    image->setAccessibleName(QStringLiteral("Help"));
     image->setCursor(handCursor());
     // A link to the help page (its action is connected with the menus): Tab reaches it.
     image->setFocusPolicy(Qt::TabFocus);

@@ -136,7 +136,8 @@ TEST_F(LoginAccessTest, TheRegisterLinkAndTheHelpPictureAreReachedAndRunByKeys) 
     EXPECT_EQ(accessible(registerLink)->text(QAccessible::Name),
               QStringLiteral("First Time Here? Please Register With Us."));
     EXPECT_EQ(accessible(help)->role(), QAccessible::Link);
-    EXPECT_EQ(accessible(help)->text(QAccessible::Name),
+    EXPECT_EQ(accessible(help)->text(QAccessible::Name), QStringLiteral("Help"));
+    EXPECT_EQ(accessible(help)->text(QAccessible::Description),
               QStringLiteral("Click here for help page."));
 }
 

@@ -82,7 +82,9 @@ TEST_F(KeyboardAccessTest, EveryButtonImageAndBoxTellsAssistiveTechnologyWhatItI
     for (QLabel* help : {mainControl<QLabel>("imgHelpGrid"), mainControl<QLabel>("imgHelpFree"),
                          mainControlIn<QLabel>("frameOtherDomain", "imgHelpDomain"),
                          mainControlIn<QLabel>("frameAdvanced", "imgHelpDomain")}) {
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->text(QAccessible::Name),
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(help);
+        EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Help"));
+        EXPECT_EQ(iface->text(QAccessible::Description),
                   QStringLiteral("Click here for help page."));
     }
     EXPECT_FALSE(accessibleLabels(mainControl<QTreeWidget>("lvDomainUser")).first().isEmpty());
