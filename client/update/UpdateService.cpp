@@ -71,7 +71,9 @@ UpdaterSettings LoadUpdaterSettings() {
     settings.saveLogin = login.saveLogin;
     settings.username = TrimNull(login.username);
     if (settings.saveLogin && !settings.username.isEmpty()) {
-        settings.password = TrimNull(LoadSavedPassword(reg, settings.username).password);
+        const SavedPassword saved = LoadSavedPassword(reg, settings.username);
+        settings.password = TrimNull(saved.password);
+        settings.passwordPlace = saved.place;
     }
     settings.serviceURL = connection.serviceURL();
     settings.refreshRate = connection.refreshRate;
@@ -105,6 +107,14 @@ int UpdateService::prepare() {
     } catch (const ClientError& error) {
         say_(QStringLiteral("cannot read the settings store %1: %2")
                  .arg(SettingsStorePath(), error.description()));
+        return kUserMustMend;
+    }
+    if (settings_.saveLogin && !settings_.username.isEmpty() &&
+        settings_.passwordPlace == PasswordPlace::KeyringFailed) {
+        say_(QStringLiteral("the desktop's keyring did not give the saved password of %1 (locked, "
+                            "unlocking refused, or no answer): unlock it, or run quillon-update "
+                            "--save-login %1 again")
+                 .arg(settings_.username));
         return kUserMustMend;
     }
     if (!settings_.saveLogin || settings_.username.isEmpty() || settings_.password.isEmpty()) {

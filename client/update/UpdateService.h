@@ -11,6 +11,7 @@
 #include "cycle/UpdateDriver.h"
 #include "registry/AccountLock.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/SavedPassword.h"
 
 namespace quillon {
 
@@ -20,6 +21,8 @@ struct UpdaterSettings {
     bool saveLogin = false;
     QString username;
     QString password;
+    // Where the password was looked for and found; KeyringFailed when the keyring kept it back.
+    PasswordPlace passwordPlace = PasswordPlace::None;
     QString serviceURL;
     QString refreshRate;
 };

@@ -111,6 +111,12 @@ for mode in locked silent; do
   read -r rc after window <"$work/$mode.status"
   [ "$rc" = rc=2 ] || fail "--once with a $mode keyring: $rc ($(cat "$work/$mode.log"))"
   [ "${after#after=}" -lt 15 ] || fail "--once with a $mode keyring took ${after#after=} s"
+  # The line names the keyring as the cause; a silent one is told from a password never saved
+  # (a locked one hides its entries, so it cannot be).
+  want=keyring
+  [ "$mode" = locked ] || want="keyring did not give the saved password of demo"
+  grep -q "$want" "$work/$mode.log" ||
+    fail "--once with a $mode keyring did not say why: $(cat "$work/$mode.log")"
   [ "$window" = window=0 ] || fail "the window with a $mode keyring: $(tail -30 "$work/$mode-window.log")"
 done
 
