@@ -5,8 +5,7 @@
 
 #include "registry/AccountLock.h"
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace quillon {
 
@@ -39,10 +38,14 @@ class SingleWindow : public QObject {
 
   private:
     void listen();
-    void serve(QLocalSocket* socket);
+    void acceptRequests();
+    void serve(int connection);
 
     AccountLock lock_;
-    QLocalServer* server_ = nullptr;
+    // The listening socket (a plain AF_UNIX one: Qt Network would cost the window more memory
+    // than this one request is worth), and its notifier in the event loop.
+    int listener_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
 };
 
 // The socket of the store's window: in $XDG_RUNTIME_DIR, named after a hash of the store's
