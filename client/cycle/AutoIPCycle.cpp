@@ -20,10 +20,10 @@ bool isPortRelay(const QString& recordType) {
 }
 
 // Whether the account's record list holds the record at that address.
-bool listHolds(const PendingRecord& record, const QString& address) {
+bool listHolds(const clsUser& user, const PendingRecord& record, const QString& address) {
     const QString entry = record.domain + kRecordFieldSep + record.recordType + kRecordFieldSep +
                           record.name + kRecordFieldSep + address;
-    return (kRecordEntrySep + objUser().sDomainUserRecords + kRecordEntrySep)
+    return (kRecordEntrySep + user.sDomainUserRecords + kRecordEntrySep)
         .contains(kRecordEntrySep + entry + kRecordEntrySep, Qt::CaseInsensitive);
 }
 
@@ -34,21 +34,22 @@ QString entryOf(const CycleRecord& record) {
 // The marks of a record that the account's list no longer holds at their address: a record
 // added back after a crash leaves the mark of the address it was removed at, which nothing
 // would ever drop. Marks of the record's round-robin twins, which the list holds, stay.
-void dropStaleMarks(const PendingRecord& record) {
+void dropStaleMarks(const ServiceAccount& account, const PendingRecord& record) {
     QSet<QString> listed;
-    for (const CycleRecord& held : RecordsOfList(objUser().sDomainUserRecords, QString())) {
+    for (const CycleRecord& held : RecordsOfList(account.user->sDomainUserRecords, QString())) {
         listed.insert(entryOf(held));
     }
     const QString prefix =
         AutoIPEntry(record.domain, record.recordType, record.name, QString()).chopped(2);
     QString kept;
-    for (const QString& mark : sAutoIPs.toUpper().split(kRecordEntrySep, Qt::SkipEmptyParts)) {
+    for (const QString& mark :
+         account.autoIPs->toUpper().split(kRecordEntrySep, Qt::SkipEmptyParts)) {
         const QString entry = mark + kRecordEntrySep;
         if (!entry.startsWith(prefix) || listed.contains(entry)) {
             kept += entry;
         }
     }
-    sAutoIPs = kept;
+    *account.autoIPs = kept;
 }
 
 }  // namespace
@@ -91,11 +92,14 @@ QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString&
 }
 
 AutoIPCycle::AutoIPCycle(PendingReAdds& pending, CycleWrites writes)
-    : pending_(pending), writes_(std::move(writes)) {}
+    : AutoIPCycle(pending, std::move(writes), ProgramAccount()) {}
+
+AutoIPCycle::AutoIPCycle(PendingReAdds& pending, CycleWrites writes, const ServiceAccount& account)
+    : pending_(pending), writes_(std::move(writes)), account_(account) {}
 
 AddressCheck AutoIPCycle::checkAddress() {
     AddressCheck check;
-    check.address = GetIPAddress();
+    check.address = GetIPAddress(account_);
     if (check.address.isEmpty()) {
         return check;
     }
@@ -123,20 +127,21 @@ bool AutoIPCycle::retryPending(const QString& newIP, const std::optional<Pending
         }
         const QString address = PendingAddressFor(record, newIP);
         const int track = record.autoIP ? 1 : 0;
-        if (listHolds(record, address)) {
-            UpdateAutoIPEntry(record.domain, record.name, kRecordAdd, record.recordType, address,
-                              track);
+        if (listHolds(*account_.user, record, address)) {
+            UpdateAutoIPEntry(*account_.autoIPs, record.domain, record.name, kRecordAdd,
+                              record.recordType, address, track);
         } else {
             // A refusal leaves the status alone: the service answered, and the check just found
             // it connected.
             QString name = record.name;
-            if (DNSTicklerOutcome(record.domain, name, kRecordAdd, record.recordType, address,
-                                  false, track, OnRefusal::KeepStatus) != UpdateOutcome::Done) {
+            if (DNSTicklerOutcome(account_, record.domain, name, kRecordAdd, record.recordType,
+                                  address, false, track,
+                                  OnRefusal::KeepStatus) != UpdateOutcome::Done) {
                 continue;
             }
         }
         if (record.autoIP) {
-            dropStaleMarks(record);
+            dropStaleMarks(account_, record);
         }
         added.push_back(record);
     }
@@ -193,10 +198,10 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
             break;
         }
         QString name = repoint.name;
-        repoint.deleted = DNSTicklerOutcome(record.domain, name, kRecordDelete, record.recordType,
-                                            record.address, false, 1);
+        repoint.deleted = DNSTicklerOutcome(account_, record.domain, name, kRecordDelete,
+                                            record.recordType, record.address, false, 1);
         name = repoint.name;
-        repoint.added = DNSTickler(record.domain, name, kRecordAdd, record.recordType,
+        repoint.added = DNSTickler(account_, record.domain, name, kRecordAdd, record.recordType,
                                    repoint.newAddress, false, 1);
         // Still pending when the record is gone from the service now, or may be (the delete's
         // reply was lost). After an add the moved mark is stored before the entry is cleared;
@@ -212,23 +217,23 @@ std::vector<Repoint> AutoIPCycle::repointMarked(const std::vector<CycleRecord>& 
 }
 
 bool AutoIPCycle::addFreeHost(const QString& address, int trackAutoIP) {
-    const clsUser& user = objUser();
+    clsUser& user = *account_.user;
     QString name = user.sUsername;
     {
-        const KeepAccountAddress keep;
-        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType,
+        const KeepAccountAddress keep(user);
+        DNSTickler(account_, user.sSubDomain, name, kRecordDelete, user.sRecordType,
                    QLatin1String(kServiceDefaultAddress), false, 0);
     }
     if (address.isEmpty()) {
         return false;
     }
     name = user.sUsername;
-    return DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, address, false,
+    return DNSTickler(account_, user.sSubDomain, name, kRecordAdd, user.sRecordType, address, false,
                       trackAutoIP);
 }
 
 bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {
-    clsUser& user = objUser();
+    clsUser& user = *account_.user;
     if (newIP == user.sIPAddress) {
         return false;
     }
@@ -236,11 +241,11 @@ bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {
     QString name = user.sUsername;
     // An account address that was never usable names no host to remove.
     if (!oldIP.isEmpty()) {
-        DNSTickler(user.sSubDomain, name, kRecordDelete, user.sRecordType, oldIP, false,
+        DNSTickler(account_, user.sSubDomain, name, kRecordDelete, user.sRecordType, oldIP, false,
                    trackAutoIP);
     }
     name = user.sUsername;
-    if (!DNSTickler(user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false,
+    if (!DNSTickler(account_, user.sSubDomain, name, kRecordAdd, user.sRecordType, newIP, false,
                     trackAutoIP)) {
         return false;
     }

@@ -12,9 +12,10 @@
 namespace quillon {
 
 // What one IP check decides and sends, apart from any window: the window drives it from its
-// update timer, quillon-update from a timer of its own. It holds no widget; it reads and changes
-// the account record, the AutoIP list and the pending list, sends the requests and reports what
-// became of them.
+// update timer, quillon-update from a timer of its own. It holds no widget and reads no
+// program-wide variable; it reads and changes the account record and the AutoIP list its owner
+// hands it (a ServiceAccount) and the pending list, sends the requests to the account's service
+// address and reports what became of them.
 //
 //   checkAddress ---- no reply ------------------------> nothing changes
 //        |   \------- an unusable address -------------> nothing changes; told once per address
@@ -75,8 +76,8 @@ struct Repoint {
 struct CycleWrites {
     // The pending list: before every delete of a re-point and whenever the list shrank.
     std::function<bool()> pending;
-    // The AutoIP list as it now stands (sAutoIPs), after an add moved a mark and before the
-    // record's pending entry is cleared.
+    // The AutoIP list as it now stands (the account's marks), after an add moved a mark and before
+    // the record's pending entry is cleared.
     std::function<bool()> marks;
     // A free host's address, each time one is published.
     std::function<bool(const QString& address)> freeHostAddress;
@@ -84,7 +85,12 @@ struct CycleWrites {
 
 class AutoIPCycle {
   public:
+    // The requests go for `account` (its record, its marks, its service address); without one,
+    // for the program-wide account the window shows.
     AutoIPCycle(PendingReAdds& pending, CycleWrites writes);
+    AutoIPCycle(PendingReAdds& pending, CycleWrites writes, const ServiceAccount& account);
+
+    const ServiceAccount& account() const { return account_; }
 
     // A stop asked for: the re-point in flight finishes its pair (delete and add), the records
     // after it are left as they are (their marks name their addresses) for the next run.
@@ -122,6 +128,7 @@ class AutoIPCycle {
   private:
     PendingReAdds& pending_;
     CycleWrites writes_;
+    ServiceAccount account_;
     std::function<bool()> stopping_;
     QSet<QString> reportedUnusable_;
 };

@@ -8,15 +8,24 @@
 namespace quillon {
 
 CycleSession::CycleSession(std::function<void(const QString& why)> tellStoreFailure)
-    : tellStoreFailure_(std::move(tellStoreFailure)) {}
+    : account_{&ownUser_, &ownMarks_, &ownServiceURL_, &ownConnected_},
+      tellStoreFailure_(std::move(tellStoreFailure)) {}
+
+CycleSession::CycleSession(const ServiceAccount& views,
+                           std::function<void(const QString& why)> tellStoreFailure)
+    : account_(views), tellStoreFailure_(std::move(tellStoreFailure)) {
+    if (account_.connected == nullptr) {
+        account_.connected = &ownConnected_;
+    }
+}
 
 void CycleSession::setAccount(const QString& username) {
     userKey_ = store::AccountKey(username);
 }
 
 void CycleSession::loadMarksAndPending(const Registry& reg) {
-    sAutoIPs = reg.getValue(store::kAutoIPs);
-    storedMarks_ = sAutoIPs;
+    marks() = reg.getValue(store::kAutoIPs);
+    storedMarks_ = marks();
     marksLoaded_ = true;
     pending_ = PendingReAdds::fromText(reg.getValue(store::kPendingReAdds));
 }
@@ -27,14 +36,14 @@ bool CycleSession::storePending() {
 }
 
 bool CycleSession::storeMarks() {
-    if (!marksLoaded_ || sAutoIPs == storedMarks_) {
+    if (!marksLoaded_ || marks() == storedMarks_) {
         return true;
     }
     QString why;
-    if (!WriteAccountValue(userKey_, store::kAutoIPs, sAutoIPs, &why)) {
+    if (!WriteAccountValue(userKey_, store::kAutoIPs, marks(), &why)) {
         return failed(why);
     }
-    storedMarks_ = sAutoIPs;
+    storedMarks_ = marks();
     return true;
 }
 

@@ -12,12 +12,13 @@ namespace quillon {
 // the update cycle compares it with the public one, and the settings save it at close.
 class KeepAccountAddress {
   public:
-    KeepAccountAddress() : saved_(objUser().sIPAddress) {}
-    ~KeepAccountAddress() { objUser().sIPAddress = saved_; }
+    explicit KeepAccountAddress(clsUser& user) : user_(user), saved_(user.sIPAddress) {}
+    ~KeepAccountAddress() { user_.sIPAddress = saved_; }
     KeepAccountAddress(const KeepAccountAddress&) = delete;
     KeepAccountAddress& operator=(const KeepAccountAddress&) = delete;
 
   private:
+    clsUser& user_;
     QString saved_;
 };
 

@@ -48,12 +48,44 @@ struct CheckReport {
     bool usable() const { return address.verdict == AddressCheck::Verdict::Usable; }
 };
 
-// The whole check, once for both programs: the address check and its verdict, then for a free
-// account the host's re-point, for a domain account the pending retries and the re-point of the
-// marked records. The owner shows what the report says.
+// What became of a login.
+enum class LoginOutcome {
+    LoggedIn,    // the account record is filled from the reply
+    Refused,     // the service refused the user name or password
+    Expired,     // the service let the account in, but its expiration date has passed
+    NotReached,  // no reply, an error page, or a reply that is no login answer
+};
+
+// A change of the connection to the service, told once each.
+enum class ConnectionChange { None, Lost, Back };
+
+// The engine's sequence, once for both programs: the login exchange and its backoff; the whole
+// check (the address check and its verdict, then for a free account the host's re-point, for a
+// domain account the pending retries and the re-point of the marked records); a free host's
+// removal at the stop; the connection lost and back. The owner shows what it reports.
 class UpdateDriver {
   public:
     explicit UpdateDriver(AutoIPCycle& cycle) : cycle_(cycle) {}
+
+    // The login exchange of both programs: the login request for `username` and `password` goes
+    // to the account's service address; on success the account record is filled from the reply
+    // (also for an expired account, whose expiration date the owner shows). A transfer that
+    // raises an error counts as no reply. Any answer of the service counts as connected, none
+    // as not connected.
+    static LoginOutcome LogIn(const ServiceAccount& account, const QString& username,
+                              const QString& password);
+    // The same for this driver's account, counting the logins in a row that did not reach the
+    // service: each later one is tried after loginRetryWaitSeconds.
+    LoginOutcome logIn(const QString& username, const QString& password);
+    // The wait before the next login after the failures counted so far: 10 s after the first,
+    // doubling, at most `refreshSeconds`.
+    int loginRetryWaitSeconds(int refreshSeconds) const;
+    int loginFailures() const { return loginFailures_; }
+
+    // The connection as the last login or request found it, against what was reported before:
+    // Lost the first time the service was not reached or answered with an error after it was
+    // answering (as it is taken to be at the start), Back the first time it answers after that.
+    ConnectionChange connectionChange();
 
     // `freeHostAddress`: the free host's published address (ignored for a domain account).
     CheckReport check(bool freeAccount, const QString& freeHostAddress, int trackAutoIP,
@@ -61,11 +93,12 @@ class UpdateDriver {
 
     // A free account's host at the stop: removed at `address` (the program goes, the host with
     // it). True when the service removed it.
-    static bool RemoveFreeHost(const QString& subDomain, const QString& username,
-                               const QString& recordType, const QString& address, int trackAutoIP);
+    bool removeFreeHost(const QString& address, int trackAutoIP);
 
   private:
     AutoIPCycle& cycle_;
+    int loginFailures_ = 0;
+    bool reportedConnected_ = true;
 };
 
 }  // namespace quillon

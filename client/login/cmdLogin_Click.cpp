@@ -2,18 +2,15 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPointer>
-#include <exception>
 
-#include "account/AccountExpiry.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "cycle/UpdateDriver.h"
 #include "login/WindowAccountHold.h"
 #include "login/frmLogin.h"
-#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "protocol/LoginReply.h"
 #include "protocol/MainWindowLink.h"
-#include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
 
 namespace quillon {
@@ -53,16 +50,6 @@ class BusyPanel {
   private:
     QFrame* panel_;
 };
-
-// Sends the login request. A transfer that raises an error instead of reporting a failure
-// counts as a failed transfer: the user is told the server could not be reached.
-TransferReply sendLogin(const QString& address) {
-    try {
-        return serviceTransfer().OpenURL(address);
-    } catch (const std::exception& error) {
-        return TransferReply{false, QString(), QString::fromLocal8Bit(error.what())};
-    }
-}
 
 }  // namespace
 
@@ -115,21 +102,20 @@ void frmLogin::cmdLogin_Click() {
         }
     } releaseUnlessLoggedIn;
 
-    TransferReply reply;
+    // The exchange is the update engine's, for the window's account record and service address.
+    LoginOutcome outcome = LoginOutcome::NotReached;
     {
         showOverLogin(frmLoggingIn_);
         // The request blocks the event loop; the busy panel is painted before it starts.
         const BusyPanel busy(frmLoggingIn_);
-        // User name and password are percent-encoded where they would otherwise change the query.
-        reply = sendLogin(sServiceURL + LoginQuery(username, password));
+        outcome = UpdateDriver::LogIn(ProgramAccount(), username, password);
     }
 
-    const QString body = reply.ok ? reply.body : QString();
-    switch (JudgeLoginReply(body)) {
-        case LoginVerdict::Unexpected:
+    switch (outcome) {
+        case LoginOutcome::NotReached:
             showLoginMessage(kMsgContactError);
             return;
-        case LoginVerdict::Fail:
+        case LoginOutcome::Refused:
             showLoginMessage(kMsgInvalidLogin);
             txtUsername_->clear();
             txtPassword_->clear();
@@ -137,18 +123,14 @@ void frmLogin::cmdLogin_Click() {
                 txtUsername_->setFocus();
             }
             return;
-        case LoginVerdict::Success:
+        case LoginOutcome::Expired:
+            showOverLogin(frameExpire_);
+            return;
+        case LoginOutcome::LoggedIn:
             break;
     }
 
-    clsUser& user = objUser();
-    FillAccountRecord(user, body, username, password);
-
-    if (IsExpired(user.sExpirationDate, Now())) {
-        showOverLogin(frameExpire_);
-        return;
-    }
-
+    const clsUser& user = objUser();
     bSaveLogin = chkSaveLogin_->isChecked();
     bLoggedIn = true;
 

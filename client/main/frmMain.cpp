@@ -32,7 +32,8 @@ namespace quillon {
 QString sStartTime;
 
 frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent), cycle_(std::make_unique<AutoIPCycle>(pending_, session_.writes())) {
+    : QMainWindow(parent),
+      cycle_(std::make_unique<AutoIPCycle>(pending_, session_.writes(), session_.account())) {
     cycle_->stopWhen([this] { return closeAsked_; });
     driver_ = std::make_unique<UpdateDriver>(*cycle_);
     setObjectName(QStringLiteral("frmMain"));

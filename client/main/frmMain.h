@@ -443,7 +443,9 @@ class frmMain : public QMainWindow, public MainWindowLink {
 
     // The update engine's stored state: the marks, and the records whose re-point removed them
     // from the service but could not add them back.
-    CycleSession session_{[this](const QString& why) { tellStoreFailure(why); }};
+    // The session over the window's program-wide views of the account (objUser(), sAutoIPs,
+    // sServiceURL), which the window's other parts read and change.
+    CycleSession session_{ProgramAccount(), [this](const QString& why) { tellStoreFailure(why); }};
     PendingReAdds& pending_ = session_.pending();
     // The update cycle's decisions and requests, over pending_.
     std::unique_ptr<AutoIPCycle> cycle_;

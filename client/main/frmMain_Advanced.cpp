@@ -116,7 +116,7 @@ void frmMain::chkMX_Click() {
     // The confirmation's loop runs timers: no check may run while the account holds the host
     // name as its address.
     const RequestInFlightGuard inFlight;
-    KeepAccountAddress keep;
+    KeepAccountAddress keep(objUser());
     clsUser& user = objUser();
     QString name = user.sUsername;
     const QString mx = QStringLiteral("MX 1");
@@ -133,7 +133,7 @@ void frmMain::chkMX_Click() {
 
 void frmMain::SetServiceAlias(QCheckBox* box, const QString& word) {
     const RequestInFlightGuard inFlight;
-    KeepAccountAddress keep;
+    KeepAccountAddress keep(objUser());
     const QString& domain = objUser().sDomain;
     QString name = word;
     if (box->isChecked()) {

@@ -48,8 +48,7 @@ void frmMain::SaveSettings() {
 
         if (user.bCorvaneOnly) {
             // The free host goes away with the program; saving goes on whatever the answer.
-            UpdateDriver::RemoveFreeHost(user.sSubDomain, user.sUsername, user.sRecordType,
-                                         txtCorvaneIP_->text(), checkState(chkAutoIP_));
+            driver_->removeFreeHost(txtCorvaneIP_->text(), checkState(chkAutoIP_));
             writeText(reg, store::kIPAddress, user.sIPAddress);
             const std::pair<QLatin1String, QCheckBox*> boxes[] = {
                 {store::kAutoIP, chkAutoIP_}, {store::kMX, chkMX_},

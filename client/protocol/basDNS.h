@@ -5,6 +5,8 @@
 
 namespace quillon {
 
+class clsUser;
+
 // ---------------------------------------------------------------------------------------------
 // The service dialogue (module basDNS): the service address, the requests and what each update
 // request does with its reply, the AutoIP list, and the small text helpers the client shares.
@@ -21,6 +23,24 @@ extern QString sServiceURL;
 
 // The records kept on automatic IP: entries "DOMAIN;;TYPE;;NAME;;ADDRESS~~", upper case.
 extern QString sAutoIPs;
+
+// What the requests read and change of the account they are sent for: the account record (its
+// user name and password go with every request; a reply's record list, and a successful update's
+// address, come back into it), the AutoIP marks a successful update moves, the service address
+// the requests go to, and (when given) whether the last request that judged the connection found
+// the service answering, as the status label shows it. Each owner of an update engine passes its
+// own; nothing is owned.
+struct ServiceAccount {
+    clsUser* user = nullptr;
+    QString* autoIPs = nullptr;
+    QString* serviceURL = nullptr;
+    bool* connected = nullptr;
+};
+
+// The program-wide views (objUser(), sAutoIPs, sServiceURL) as one ServiceAccount: the account the
+// window shows, and the one the requests below without a ServiceAccount use. Its connection state
+// is the window's status label alone.
+ServiceAccount ProgramAccount();
 
 // The three forms of the service address, built from the endpoints in force (quillon::endpoints()).
 // When the update host names its own port ("127.0.0.1:8081", how the demo and the tests point the
@@ -66,6 +86,7 @@ bool HasClosedField(const QString& reply, const QString& tag);
 // string when the request failed or the service did not report success. Updates the connection
 // status and, on success, objUser().sDomainUserRecords. Never throws; shows no message.
 QString GetIPAddress();
+QString GetIPAddress(const ServiceAccount& account);
 
 // Creates ("RECORDADD") or removes ("RECORDDELETE") a record. An empty `name` is replaced by "@"
 // in the caller's variable. True when the service reported success. `trackAutoIP` 0 = no, any
@@ -74,6 +95,10 @@ QString GetIPAddress();
 bool DNSTickler(const QString& domain, QString& name, const QString& command,
                 const QString& recordType, const QString& address, bool showMessage,
                 int trackAutoIP);
+
+bool DNSTickler(const ServiceAccount& account, const QString& domain, QString& name,
+                const QString& command, const QString& recordType, const QString& address,
+                bool showMessage, int trackAutoIP);
 
 // What became of an update request: done, refused by the service (it answered without
 // "SUCCESS" and with a 2xx status: nothing was done), failed on the service (its reply came with
@@ -89,6 +114,10 @@ enum class OnRefusal { MarkNotConnected, KeepStatus };
 UpdateOutcome DNSTicklerOutcome(const QString& domain, QString& name, const QString& command,
                                 const QString& recordType, const QString& address, bool showMessage,
                                 int trackAutoIP, OnRefusal onRefusal = OnRefusal::MarkNotConnected);
+UpdateOutcome DNSTicklerOutcome(const ServiceAccount& account, const QString& domain, QString& name,
+                                const QString& command, const QString& recordType,
+                                const QString& address, bool showMessage, int trackAutoIP,
+                                OnRefusal onRefusal = OnRefusal::MarkNotConnected);
 
 // As DNSTickler for an alias of a sub-domain account: the name sent is name + "." + the user
 // name; the AutoIP list is not touched.
@@ -113,6 +142,10 @@ bool AutoIPListContains(const QString& list, const QString& entry);
 // there) or removes every occurrence of it ("RECORDDELETE"; the list then becomes upper case).
 void UpdateAutoIPEntry(const QString& domain, const QString& name, const QString& command,
                        const QString& recordType, const QString& address, int trackAutoIP);
+// The same on the list `autoIPs`.
+void UpdateAutoIPEntry(QString& autoIPs, const QString& domain, const QString& name,
+                       const QString& command, const QString& recordType, const QString& address,
+                       int trackAutoIP);
 
 // Puts "Http://" before an address that does not begin with "HTTP://" (any case; the caller's
 // variable changes) and returns the address with ":" + port inserted before the first "/" after

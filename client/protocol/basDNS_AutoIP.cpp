@@ -42,13 +42,19 @@ bool AutoIPListContains(const QString& list, const QString& entry) {
 
 void UpdateAutoIPEntry(const QString& domain, const QString& name, const QString& command,
                        const QString& recordType, const QString& address, int trackAutoIP) {
+    UpdateAutoIPEntry(sAutoIPs, domain, name, command, recordType, address, trackAutoIP);
+}
+
+void UpdateAutoIPEntry(QString& autoIPs, const QString& domain, const QString& name,
+                       const QString& command, const QString& recordType, const QString& address,
+                       int trackAutoIP) {
     const QString entry = AutoIPEntry(domain, recordType, name, address);
     const QString upperCommand = command.toUpper();
-    const QString upperList = sAutoIPs.toUpper();
+    const QString upperList = autoIPs.toUpper();
 
     if (upperCommand == QStringLiteral("RECORDADD") && trackAutoIP != 0) {
         if (findEntry(upperList, entry, 0) < 0) {
-            sAutoIPs += entry;
+            autoIPs += entry;
         }
     } else if (upperCommand == QStringLiteral("RECORDDELETE") &&
                findEntry(upperList, entry, 0) >= 0) {
@@ -61,7 +67,7 @@ void UpdateAutoIPEntry(const QString& domain, const QString& name, const QString
             from = at + entry.size();
         }
         result += QStringView(upperList).sliced(from);
-        sAutoIPs = result;
+        autoIPs = result;
     }
 }
 

@@ -27,16 +27,16 @@ void skipErrors(Step step) {
 }
 
 // Sends a request through the program's transfer; a failed transfer gives no reply.
-std::optional<TransferReply> sendRequest(const QString& query) {
-    TransferReply reply = serviceTransfer().OpenURL(sServiceURL + query);
+std::optional<TransferReply> sendRequest(const QString& serviceURL, const QString& query) {
+    TransferReply reply = serviceTransfer().OpenURL(serviceURL + query);
     if (!reply.ok) {
         return std::nullopt;
     }
     return reply;
 }
 
-std::optional<QString> send(const QString& query) {
-    std::optional<TransferReply> reply = sendRequest(query);
+std::optional<QString> send(const QString& serviceURL, const QString& query) {
+    std::optional<TransferReply> reply = sendRequest(serviceURL, query);
     if (!reply) {
         return std::nullopt;
     }
@@ -45,14 +45,20 @@ std::optional<QString> send(const QString& query) {
 
 // A success switches the status (and the tray icon) back to connected only when the label shows
 // the not-connected colour; a success while it is green changes nothing visible.
-void markConnected() {
+void markConnected(const ServiceAccount& account) {
+    if (account.connected != nullptr) {
+        *account.connected = true;
+    }
     if (MainStatusColour() == kStatusColourNotConnected) {
         MainSysTrayIcon(true);
         SetMainStatus(QString::fromLatin1(kStatusConnected), kStatusColourConnected);
     }
 }
 
-void markNotConnected() {
+void markNotConnected(const ServiceAccount& account) {
+    if (account.connected != nullptr) {
+        *account.connected = false;
+    }
     MainSysTrayIcon(false);
     SetMainStatus(QString::fromLatin1(kStatusNotConnected), kStatusColourNotConnected);
 }
@@ -76,16 +82,16 @@ struct Outcome {
 };
 
 // The shared body of the two update requests, from sending the query to the result.
-UpdateOutcome runUpdate(const QString& query, const Outcome& outcome, bool showMessage,
-                        const std::function<void(const QString&)>& onSuccess,
+UpdateOutcome runUpdate(const ServiceAccount& account, const QString& query, const Outcome& outcome,
+                        bool showMessage, const std::function<void(const QString&)>& onSuccess,
                         OnRefusal onRefusal = OnRefusal::MarkNotConnected) {
-    const std::optional<TransferReply> answered = sendRequest(query);
+    const std::optional<TransferReply> answered = sendRequest(*account.serviceURL, query);
     if (!answered) {
         return UpdateOutcome::NoReply;  // a failed transfer: nothing shown, nothing changed
     }
     const QString* reply = &answered->body;
     if (reply->contains(kSuccess)) {
-        markConnected();
+        markConnected(account);
         onSuccess(*reply);
         if (showMessage) {
             MsgBox(outcome.successText, MsgButtons::OK, QStringLiteral("Corvane"), MsgIcon::None);
@@ -97,7 +103,7 @@ UpdateOutcome runUpdate(const QString& query, const Outcome& outcome, bool showM
                MsgButtons::OK, outcome.failureTitle);
     }
     if (onRefusal == OnRefusal::MarkNotConnected) {
-        markNotConnected();
+        markNotConnected(account);
     }
     const bool serverError = answered->status < 200 || answered->status > 299;
     return serverError ? UpdateOutcome::ServerError : UpdateOutcome::Refused;
@@ -118,15 +124,29 @@ void takeRecordList(const QString& reply, QString& records) {
 
 }  // namespace
 
+ServiceAccount ProgramAccount() {
+    return ServiceAccount{&objUser(), &sAutoIPs, &sServiceURL};
+}
+
 QString GetIPAddress() {
+    return GetIPAddress(ProgramAccount());
+}
+
+QString GetIPAddress(const ServiceAccount& account) {
     QString reply;
     QString result;
-    skipErrors([&] { reply = send(GetIPAddressQuery(objUser().sUsername)).value_or(QString()); });
+    clsUser& user = *account.user;
+    skipErrors([&] {
+        reply = send(*account.serviceURL, GetIPAddressQuery(user.sUsername)).value_or(QString());
+    });
     if (reply.contains(kSuccess)) {
-        skipErrors(markConnected);
+        skipErrors([&] { markConnected(account); });
         skipErrors([&] { result = GetReplyValue(reply, QStringLiteral("IPAddress:")); });
-        skipErrors([&] { takeRecordList(reply, objUser().sDomainUserRecords); });
+        skipErrors([&] { takeRecordList(reply, user.sDomainUserRecords); });
     } else {
+        if (account.connected != nullptr) {
+            *account.connected = false;
+        }
         skipErrors([] { MainSysTrayIcon(false); });
         skipErrors([] {
             SetMainStatus(QString::fromLatin1(kStatusNotConnected), kStatusColourNotConnected);
@@ -138,19 +158,34 @@ QString GetIPAddress() {
 bool DNSTickler(const QString& domain, QString& name, const QString& command,
                 const QString& recordType, const QString& address, bool showMessage,
                 int trackAutoIP) {
-    return DNSTicklerOutcome(domain, name, command, recordType, address, showMessage,
+    return DNSTickler(ProgramAccount(), domain, name, command, recordType, address, showMessage,
+                      trackAutoIP);
+}
+
+bool DNSTickler(const ServiceAccount& account, const QString& domain, QString& name,
+                const QString& command, const QString& recordType, const QString& address,
+                bool showMessage, int trackAutoIP) {
+    return DNSTicklerOutcome(account, domain, name, command, recordType, address, showMessage,
                              trackAutoIP) == UpdateOutcome::Done;
 }
 
 UpdateOutcome DNSTicklerOutcome(const QString& domain, QString& name, const QString& command,
                                 const QString& recordType, const QString& address, bool showMessage,
                                 int trackAutoIP, OnRefusal onRefusal) {
+    return DNSTicklerOutcome(ProgramAccount(), domain, name, command, recordType, address,
+                             showMessage, trackAutoIP, onRefusal);
+}
+
+UpdateOutcome DNSTicklerOutcome(const ServiceAccount& account, const QString& domain, QString& name,
+                                const QString& command, const QString& recordType,
+                                const QString& address, bool showMessage, int trackAutoIP,
+                                OnRefusal onRefusal) {
     try {
         DisabledMainWindow disabled;
         if (name.isEmpty()) {
             name = QStringLiteral("@");
         }
-        clsUser& user = objUser();
+        clsUser& user = *account.user;
         const bool removing = command == kRecordDelete;
         const Outcome outcome{QStringLiteral("Transaction Complete:\nIP ") +
                                   (removing ? QStringLiteral("Removed") : QStringLiteral("Set")) +
@@ -163,12 +198,13 @@ UpdateOutcome DNSTicklerOutcome(const QString& domain, QString& name, const QStr
         const QString query = DNSTicklerQuery(user.sUsername, user.sPassword, name, domain, command,
                                               recordType, address);
         return runUpdate(
-            query, outcome, showMessage,
+            account, query, outcome, showMessage,
             [&](const QString& reply) {
                 user.sIPAddress = address;
                 takeRecordList(reply, user.sDomainUserRecords);
                 if (!user.bCorvaneOnly) {
-                    UpdateAutoIPEntry(domain, name, command, recordType, address, trackAutoIP);
+                    UpdateAutoIPEntry(*account.autoIPs, domain, name, command, recordType, address,
+                                      trackAutoIP);
                 }
             },
             onRefusal);
@@ -197,7 +233,7 @@ bool DNSTicklerAdvanced(const QString& domain, QString& name, const QString& com
                               QStringLiteral("Corvane")};
         const QString query = DNSTicklerAdvancedQuery(user.sUsername, user.sPassword, name, domain,
                                                       command, recordType, address);
-        return runUpdate(query, outcome, showMessage, [&](const QString& reply) {
+        return runUpdate(ProgramAccount(), query, outcome, showMessage, [&](const QString& reply) {
                    user.sIPAddress = address;
                    takeRecordList(reply, user.sDomainUserRecords);
                }) == UpdateOutcome::Done;

@@ -2,20 +2,14 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <exception>
 
-#include "account/AccountExpiry.h"
 #include "account/clsUser.h"
 #include "cycle/AccountValueWrite.h"
 #include "cycle/BusyFlag.h"
 #include "cycle/UpdateCycle.h"
 #include "cycle/UpdateDriver.h"
 #include "platform/ClientError.h"
-#include "platform/Clock.h"
-#include "protocol/LoginReply.h"
-#include "protocol/MainWindowLink.h"
 #include "protocol/RequestWait.h"
-#include "protocol/Transfer.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "settings/EndpointOverrides.h"
@@ -87,7 +81,7 @@ UpdateService::UpdateService(std::function<void(const QString&)> say)
                               "until it can")
                    .arg(SettingsStorePath(), why));
       }),
-      cycle_(session_.pending(), session_.writes()) {
+      cycle_(session_.pending(), session_.writes(), session_.account()) {
     // A stop lets the re-point in flight finish its pair; the records after it wait for the
     // next run, their marks stored.
     cycle_.stopWhen([this] { return stopping_; });
@@ -124,7 +118,7 @@ int UpdateService::prepare() {
                  .arg(SettingsStorePath()));
         return kUserMustMend;
     }
-    sServiceURL = settings_.serviceURL;
+    session_.setServiceURL(settings_.serviceURL);
     session_.setAccount(settings_.username);
     updaterLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Updater);
     cycleLock_ = std::make_unique<AccountLock>(settings_.username, AccountLock::Role::Cycle);
@@ -152,32 +146,22 @@ UpdateService::LoginResult UpdateService::logIn() {
     }
     const BusyFlag busy(busy_);
     const RequestInFlightGuard inFlight;
-    TransferReply reply;
-    try {
-        reply = serviceTransfer().OpenURL(sServiceURL +
-                                          LoginQuery(settings_.username, settings_.password));
-    } catch (const std::exception&) {
-        reply.ok = false;
-    }
-    const QString body = reply.ok ? reply.body : QString();
-    switch (JudgeLoginReply(body)) {
-        case LoginVerdict::Unexpected:
+    clsUser& user = session_.user();
+    switch (driver_.logIn(settings_.username, settings_.password)) {
+        case LoginOutcome::NotReached:
             return LoginResult::NotReached;
-        case LoginVerdict::Fail:
+        case LoginOutcome::Refused:
             say_(QStringLiteral("the service refused the login of %1: invalid user name or "
                                 "password")
                      .arg(settings_.username));
             return LoginResult::Refused;
-        case LoginVerdict::Success:
+        case LoginOutcome::Expired:
+            say_(QStringLiteral("the account %1 has expired (%2): contact Corvane support to "
+                                "reactivate it")
+                     .arg(settings_.username, user.sExpirationDate));
+            return LoginResult::Refused;
+        case LoginOutcome::LoggedIn:
             break;
-    }
-    clsUser& user = objUser();
-    FillAccountRecord(user, body, settings_.username, settings_.password);
-    if (IsExpired(user.sExpirationDate, Now())) {
-        say_(QStringLiteral("the account %1 has expired (%2): contact Corvane support to "
-                            "reactivate it")
-                 .arg(settings_.username, user.sExpirationDate));
-        return LoginResult::Refused;
     }
     user.bCorvaneOnly = !user.sSubDomain.isEmpty();
     loadAccountValues();
@@ -192,7 +176,8 @@ UpdateService::LoginResult UpdateService::logIn() {
                                   : QStringLiteral(" (automatic IP is off: checks change "
                                                    "nothing)")));
     } else {
-        const std::vector<CycleRecord> records = RecordsOfList(user.sDomainUserRecords, sAutoIPs);
+        const std::vector<CycleRecord> records =
+            RecordsOfList(user.sDomainUserRecords, session_.marks());
         const auto marked = std::count_if(records.begin(), records.end(),
                                           [](const CycleRecord& r) { return r.marked; });
         say_(QStringLiteral("updating the records of %1 (%2 marked), checking every %3 s")
@@ -213,10 +198,10 @@ void UpdateService::loadAccountValues() {
     session_.loadMarksAndPending(reg);
     lastPendingText_ = session_.pending().toText();
     freeAutoIP_ = reg.getValue(store::kAutoIP) == QLatin1String("1");
-    if (objUser().bCorvaneOnly) {
+    if (session_.user().bCorvaneOnly) {
         const QString stored = reg.getValue(store::kIPAddress);
         if (!stored.isEmpty()) {
-            objUser().sIPAddress = stored;
+            session_.user().sIPAddress = stored;
         }
     }
 }
@@ -224,7 +209,7 @@ void UpdateService::loadAccountValues() {
 // As the window's login does: the service's default record of the host goes, the host is added
 // at the account's address.
 void UpdateService::addFreeHost() {
-    clsUser& user = objUser();
+    clsUser& user = session_.user();
     user.sDomain = user.sSubDomain;
     user.sRecordType = QStringLiteral("A");
     if (cycle_.addFreeHost(user.sIPAddress, freeAutoIP_ ? 1 : 0)) {
@@ -238,9 +223,8 @@ void UpdateService::removeFreeHost() {
     if (!cycleLock.held()) {
         return;  // a window logged in since: the host is its own now
     }
-    clsUser& user = objUser();
-    const bool removed = UpdateDriver::RemoveFreeHost(
-        user.sSubDomain, user.sUsername, user.sRecordType, user.sIPAddress, freeAutoIP_ ? 1 : 0);
+    clsUser& user = session_.user();
+    const bool removed = driver_.removeFreeHost(user.sIPAddress, freeAutoIP_ ? 1 : 0);
     session_.storeFreeHostAddress(user.sIPAddress);
     say_(removed ? QStringLiteral("removed the host %1.%2").arg(user.sUsername, user.sSubDomain)
                  : QStringLiteral("could not remove the host %1.%2")
@@ -283,31 +267,24 @@ void UpdateService::tick() {
         switch (logIn()) {
             case LoginResult::LoggedIn:
                 loggedIn_ = true;
-                loginFailures_ = 0;
                 if (waitingForWindow_) {
                     waitingForWindow_ = false;
                 }
-                if (serviceLost_) {
-                    serviceLost_ = false;
-                    say_(QStringLiteral("the service answers again"));
-                }
+                reportConnection();
                 break;
             case LoginResult::Refused:
                 finish(kUserMustMend);
                 return;
             case LoginResult::NotReached:
-                loginFailures_ += 1;
                 // The next tick comes 10 s from now: the ticks before it are let pass.
                 loginWaitTicks_ =
-                    LoginRetrySeconds(loginFailures_,
-                                      ChosenRefreshRate(settings_.refreshRate, false)) *
+                    driver_.loginRetryWaitSeconds(ChosenRefreshRate(settings_.refreshRate, false)) *
                         1000 / kTickMs -
                     1;
-                if (!serviceLost_) {
-                    serviceLost_ = true;
+                if (driver_.connectionChange() == ConnectionChange::Lost) {
                     say_(QStringLiteral("the service at %1 cannot be reached or answers with an "
                                         "error: retrying")
-                             .arg(sServiceURL));
+                             .arg(session_.serviceURL()));
                 }
                 break;
             case LoginResult::WindowHolds:
@@ -347,7 +324,7 @@ void UpdateService::holdOffForWindow() {
 bool UpdateService::check() {
     const BusyFlag busy(busy_);
     const RequestInFlightGuard inFlight;
-    clsUser& user = objUser();
+    clsUser& user = session_.user();
     if (user.bCorvaneOnly && !freeAutoIP_) {
         return true;  // automatic IP is off for the free host: nothing to check
     }
@@ -357,8 +334,8 @@ bool UpdateService::check() {
         reportConnection();
         before = lastAddress_.isEmpty() ? user.sIPAddress : lastAddress_;
     };
-    owner.records = [&user]() -> std::optional<std::vector<CycleRecord>> {
-        return RecordsOfList(user.sDomainUserRecords, sAutoIPs);
+    owner.records = [this, &user]() -> std::optional<std::vector<CycleRecord>> {
+        return RecordsOfList(user.sDomainUserRecords, session_.marks());
     };
     const CheckReport report = driver_.check(user.bCorvaneOnly, user.sIPAddress, 1, owner);
     const AddressCheck& found = report.address;
@@ -424,15 +401,18 @@ void UpdateService::sayDomainRecords(const std::vector<Repoint>& repointed, cons
 }
 
 void UpdateService::reportConnection() {
-    const bool lost = MainStatusColour() == kStatusColourNotConnected;
-    if (lost && !serviceLost_) {
-        say_(QStringLiteral("the service at %1 cannot be reached or answers with an error: "
-                            "retrying at every check")
-                 .arg(sServiceURL));
-    } else if (!lost && serviceLost_) {
-        say_(QStringLiteral("the service answers again"));
+    switch (driver_.connectionChange()) {
+        case ConnectionChange::Lost:
+            say_(QStringLiteral("the service at %1 cannot be reached or answers with an error: "
+                                "retrying at every check")
+                     .arg(session_.serviceURL()));
+            break;
+        case ConnectionChange::Back:
+            say_(QStringLiteral("the service answers again"));
+            break;
+        case ConnectionChange::None:
+            break;
     }
-    serviceLost_ = lost;
 }
 
 int UpdateService::runOnce() {
@@ -443,7 +423,7 @@ int UpdateService::runOnce() {
             return kUserMustMend;
         case LoginResult::NotReached:
             say_(QStringLiteral("the service at %1 cannot be reached or answers with an error")
-                     .arg(sServiceURL));
+                     .arg(session_.serviceURL()));
             return kOnceLeftWork;
         case LoginResult::WindowHolds:
             say_(QStringLiteral("a Quillon window is logged in to %1: no check made")
@@ -486,7 +466,7 @@ void UpdateService::reloadSettings() {
             fresh.password = settings_.password;
         }
         settings_ = fresh;
-        sServiceURL = settings_.serviceURL;
+        session_.setServiceURL(settings_.serviceURL);
     } catch (const ClientError&) {
         // The settings read before serve.
     }
@@ -500,7 +480,7 @@ void UpdateService::finish(int status) {
     timer_.stop();
     try {
         if (status == kStopped && loggedIn_) {
-            if (objUser().bCorvaneOnly) {
+            if (session_.user().bCorvaneOnly) {
                 removeFreeHost();
             }
             session_.storeMarks();

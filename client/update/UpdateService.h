@@ -84,6 +84,7 @@ class UpdateService : public QObject {
     // the last check found.
     void sayDomainRecords(const std::vector<Repoint>& repointed, const QString& newIP,
                           const QString& before);
+    // Says the connection lost or back, as the driver reports it.
     void reportConnection();
     void reloadSettings();
     // A window keeps the account: no check until it lets it go (said once).
@@ -101,14 +102,11 @@ class UpdateService : public QObject {
     UpdateDriver driver_{cycle_};
     QTimer timer_;
     int tickCount_ = 0;
-    // Failed logins in a row (the service away or answering errors), and the ticks to let pass
-    // before the next try.
-    int loginFailures_ = 0;
+    // The ticks to let pass before the next login while the service is away.
     int loginWaitTicks_ = 0;
     double threshold_ = 0;
     bool loggedIn_ = false;
     bool waitingForWindow_ = false;
-    bool serviceLost_ = false;
     bool busy_ = false;
     bool stopping_ = false;
     bool finished_ = false;
