@@ -19,12 +19,6 @@ const QString kExpiredReply =
 
 class LoginAccessTest : public LoginFixture {
   protected:
-    void showActive() {
-        window().show();
-        window().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
-    }
-    static QWidget* focused() { return QApplication::focusWidget(); }
     static QAccessibleInterface* accessible(QWidget* w) {
         return QAccessible::queryAccessibleInterface(w);
     }

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -73,6 +75,13 @@ class LoginFixture : public ::testing::Test {
 
     // Creates the login window (its load runs now).
     frmLogin& window();
+    // Shows the login window and waits until it is the active one (keyboard tests).
+    void showActive() {
+        window().show();
+        window().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    }
+    static QWidget* focused() { return QApplication::focusWidget(); }
     // The login window's control of that object name; the test fails when there is none.
     template <typename T>
     T* control(const char* name) {

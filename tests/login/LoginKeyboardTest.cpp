@@ -10,15 +10,7 @@
 namespace quillon::test {
 namespace {
 
-class LoginKeyboardTest : public LoginFixture {
-  protected:
-    void showActive() {
-        window().show();
-        window().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
-    }
-    static QWidget* focused() { return QApplication::focusWidget(); }
-};
+class LoginKeyboardTest : public LoginFixture {};
 
 TEST_F(LoginKeyboardTest, TabReachesLoginAndExitAndEnterOnExitLeavesWithoutALogin) {
     startSim();
