@@ -5,6 +5,7 @@
 #include "desktop/SingleWindow.h"
 #include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
+#include "platform/PooledThreadsEnd.h"
 #include "platform/TerminationSignals.h"
 #include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
@@ -18,6 +19,7 @@
 int main(int argc, char* argv[]) {
     // The settings store is read before the first window; its library loads meanwhile.
     quillon::ComponentLoader::preload();
+    const quillon::PooledThreadsEndBeforeExit poolEnds;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -91,9 +91,6 @@ QString RebuiltAutoIPList(const std::vector<CycleRecord>& listed, const QString&
     return list;
 }
 
-AutoIPCycle::AutoIPCycle(PendingReAdds& pending, CycleWrites writes)
-    : AutoIPCycle(pending, std::move(writes), ProgramAccount()) {}
-
 AutoIPCycle::AutoIPCycle(PendingReAdds& pending, CycleWrites writes, const ServiceAccount& account)
     : pending_(pending), writes_(std::move(writes)), account_(account) {}
 
@@ -228,8 +225,12 @@ bool AutoIPCycle::addFreeHost(const QString& address, int trackAutoIP) {
         return false;
     }
     name = user.sUsername;
-    return DNSTickler(account_, user.sSubDomain, name, kRecordAdd, user.sRecordType, address, false,
-                      trackAutoIP);
+    if (!DNSTickler(account_, user.sSubDomain, name, kRecordAdd, user.sRecordType, address, false,
+                    trackAutoIP)) {
+        return false;
+    }
+    writes_.freeHostAddress(address);
+    return true;
 }
 
 bool AutoIPCycle::repointFreeHost(const QString& newIP, int trackAutoIP) {

@@ -85,9 +85,7 @@ struct CycleWrites {
 
 class AutoIPCycle {
   public:
-    // The requests go for `account` (its record, its marks, its service address); without one,
-    // for the program-wide account the window shows.
-    AutoIPCycle(PendingReAdds& pending, CycleWrites writes);
+    // The requests go for `account` (its record, its marks, its service address).
     AutoIPCycle(PendingReAdds& pending, CycleWrites writes, const ServiceAccount& account);
 
     const ServiceAccount& account() const { return account_; }
@@ -116,7 +114,8 @@ class AutoIPCycle {
 
     // A free account's host at the login: the service's default record of the host is removed
     // (the account's address stays as it was), then the host is added at `address` unless that
-    // is empty (no usable address known yet: the first check adds it). True when added.
+    // is empty (no usable address known yet: the first check adds it). True when added; the
+    // address is then stored as the host's.
     bool addFreeHost(const QString& address, int trackAutoIP);
 
     // The free account's host: removed at the account's address, added at `newIP`, when they

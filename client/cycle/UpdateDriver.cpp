@@ -96,6 +96,17 @@ CheckReport UpdateDriver::check(bool freeAccount, const QString& freeHostAddress
     return report;
 }
 
+QString UpdateDriver::addFreeHostAtLogin(const QString& storedAddress, int trackAutoIP) {
+    clsUser& user = *cycle_.account().user;
+    user.sDomain = user.sSubDomain;
+    user.sRecordType = QStringLiteral("A");
+    if (!storedAddress.isEmpty()) {
+        user.sIPAddress = storedAddress;
+    }
+    cycle_.addFreeHost(user.sIPAddress, trackAutoIP);
+    return user.sIPAddress;
+}
+
 bool UpdateDriver::removeFreeHost(const QString& address, int trackAutoIP) {
     const ServiceAccount& account = cycle_.account();
     const clsUser& user = *account.user;

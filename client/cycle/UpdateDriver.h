@@ -91,6 +91,13 @@ class UpdateDriver {
     CheckReport check(bool freeAccount, const QString& freeHostAddress, int trackAutoIP,
                       const CheckOwner& owner);
 
+    // A free account's host after the login: the service's default record of the host goes, and
+    // the host is added at the address it was last published at (`storedAddress`) or, when none
+    // is stored, at the one the login reported. Returns that address, which the account record
+    // now holds; empty when no usable address is known (the first check that finds one adds the
+    // host).
+    QString addFreeHostAtLogin(const QString& storedAddress, int trackAutoIP);
+
     // A free account's host at the stop: removed at `address` (the program goes, the host with
     // it). True when the service removed it.
     bool removeFreeHost(const QString& address, int trackAutoIP);

@@ -31,10 +31,11 @@ QString checkText(const QCheckBox* box) {
 
 void frmMain::LoadFreeUserInfo() {
     try {
-        clsUser& user = objUser();
-        user.sDomain = user.sSubDomain;
+        const clsUser& user = objUser();
         // The first Update/Add of this login counts as a transaction whatever the AutoIP box says.
         sAutoIPDealtWith.clear();
+        // Called by the login, before init(): the host's address is stored under this account.
+        session_.setAccount(user.sUsername);
         Registry reg;
         reg.setKey(userKey());
 
@@ -54,16 +55,10 @@ void frmMain::LoadFreeUserInfo() {
         if (reg.getValue(store::kAutoIP) == QLatin1String("1")) {
             chkAutoIP_->setChecked(true);
         }
-        txtCorvaneIP_->setText(reg.getValue(store::kIPAddress));
-        if (txtCorvaneIP_->text().isEmpty()) {
-            txtCorvaneIP_->setText(user.sIPAddress);
-        }
-        user.sIPAddress = txtCorvaneIP_->text();
-        user.sRecordType = QStringLiteral("A");
-
         // With no usable address known (the login reported none and none is stored) the host
         // is added by the first check that finds one.
-        cycle_->addFreeHost(txtCorvaneIP_->text(), chkAutoIP_->isChecked() ? 1 : 0);
+        txtCorvaneIP_->setText(driver_->addFreeHostAtLogin(reg.getValue(store::kIPAddress),
+                                                           chkAutoIP_->isChecked() ? 1 : 0));
         lblDomain_->setText(user.sUsername + QLatin1Char('.') + user.sSubDomain);
     } catch (const ClientError& error) {
         bLoadingFreeUser = false;

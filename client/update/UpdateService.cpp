@@ -168,7 +168,7 @@ UpdateService::LoginResult UpdateService::logIn() {
     const int rate = ChosenRefreshRate(settings_.refreshRate, user.bCorvaneOnly);
     threshold_ = TickThreshold(QString::number(rate));
     if (user.bCorvaneOnly) {
-        addFreeHost();
+        driver_.addFreeHostAtLogin(storedFreeHostAddress_, freeAutoIP_ ? 1 : 0);
         say_(QStringLiteral("updating the host %1.%2 at %3, checking every %4 s%5")
                  .arg(user.sUsername, user.sSubDomain, user.sIPAddress)
                  .arg(rate)
@@ -198,23 +198,7 @@ void UpdateService::loadAccountValues() {
     session_.loadMarksAndPending(reg);
     lastPendingText_ = session_.pending().toText();
     freeAutoIP_ = reg.getValue(store::kAutoIP) == QLatin1String("1");
-    if (session_.user().bCorvaneOnly) {
-        const QString stored = reg.getValue(store::kIPAddress);
-        if (!stored.isEmpty()) {
-            session_.user().sIPAddress = stored;
-        }
-    }
-}
-
-// As the window's login does: the service's default record of the host goes, the host is added
-// at the account's address.
-void UpdateService::addFreeHost() {
-    clsUser& user = session_.user();
-    user.sDomain = user.sSubDomain;
-    user.sRecordType = QStringLiteral("A");
-    if (cycle_.addFreeHost(user.sIPAddress, freeAutoIP_ ? 1 : 0)) {
-        session_.storeFreeHostAddress(user.sIPAddress);
-    }
+    storedFreeHostAddress_ = reg.getValue(store::kIPAddress);
 }
 
 // As the window's close does: the host goes with the program, and its address is stored.

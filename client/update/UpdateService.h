@@ -76,7 +76,6 @@ class UpdateService : public QObject {
 
     LoginResult logIn();
     void loadAccountValues();
-    void addFreeHost();
     void removeFreeHost();
     // One check with the cycle lock held; false when the address check found no usable address.
     bool check();
@@ -111,6 +110,8 @@ class UpdateService : public QObject {
     bool stopping_ = false;
     bool finished_ = false;
     bool freeAutoIP_ = false;
+    // A free host's address as the store keeps it, read at the login.
+    QString storedFreeHostAddress_;
     QString lastPendingText_;
     QString lastAddress_;
 };

@@ -146,23 +146,18 @@ QString marksOf(const QStringList& records) {
 class EngineTest : public ::testing::TestWithParam<Row> {
   protected:
     void SetUp() override {
-        sServiceURL = QStringLiteral("http://update.test/dnslogin3.asp");
-        objUser() = clsUser{};
-        objUser().sUsername = QStringLiteral("jdoe");
-        objUser().sPassword = QStringLiteral("pw");
-        objUser().sDomainUserRecords = kZone;
-        sAutoIPs = kMarks;
+        user_.sUsername = QStringLiteral("jdoe");
+        user_.sPassword = QStringLiteral("pw");
+        user_.sDomainUserRecords = kZone;
         zone_.zone = QStringList{kWwwOld, kFtpOld};
     }
-    void TearDown() override {
-        sServiceURL.clear();
-        sAutoIPs.clear();
-        objUser() = clsUser{};
-        resetMainStatus();
-    }
 
+    clsUser user_;
+    QString marks_ = kMarks;
+    QString serviceURL_ = QStringLiteral("http://update.test/dnslogin3.asp");
+    bool connected_ = true;
+    ServiceAccount account_{&user_, &marks_, &serviceURL_, &connected_};
     FakeZone zone_;
-    RecordingMainWindow window_;
 };
 
 TEST_P(EngineTest, OneCheck) {
@@ -177,9 +172,11 @@ TEST_P(EngineTest, OneCheck) {
         return row.storeFailsFromWrite < 0 || writes++ < row.storeFailsFromWrite;
     };
     AutoIPCycle cycle(
-        pending, CycleWrites{[&] { return taken() && (storedPending = pending.toText(), true); },
-                             [&] { return taken() && (storedMarks = sAutoIPs, true); },
-                             [&](const QString&) { return taken(); }});
+        pending,
+        CycleWrites{[&] { return taken() && (storedPending = pending.toText(), true); },
+                    [&] { return taken() && (storedMarks = marks_, true); },
+                    [&](const QString&) { return taken(); }},
+        account_);
     bool stopping = false;
     cycle.stopWhen([&] { return stopping; });
     zone_.onUpdate = [&](int n) { stopping = stopping || n == row.stopAtUpdate; };
@@ -190,10 +187,10 @@ TEST_P(EngineTest, OneCheck) {
         if (row.ownerHoldsBack) {
             return std::nullopt;
         }
-        return RecordsOfList(objUser().sDomainUserRecords, sAutoIPs);
+        return RecordsOfList(user_.sDomainUserRecords, marks_);
     };
     UpdateDriver driver(cycle);
-    driver.check(false, objUser().sIPAddress, 1, owner);
+    driver.check(false, user_.sIPAddress, 1, owner);
 
     const auto text = [](const QString& t) { return t.toStdString(); };
     EXPECT_EQ(text(zone_.sent.join(QLatin1Char('\n'))), text(row.sent.join(QLatin1Char('\n'))));

@@ -2,8 +2,10 @@
 #include <QApplication>
 
 #include "diagnostics/frmAbout.h"
+#include "platform/PooledThreadsEnd.h"
 
 int main(int argc, char** argv) {
+    const quillon::PooledThreadsEndBeforeExit poolEnds;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     quillon::frmAbout::ShowAbout(nullptr, true);

@@ -60,6 +60,8 @@ TEST_F(FreePanelTest, LoginPointsTheHostSilentlyAndRestoresTheBoxesWithoutReques
         ticklerRequests()[0].endsWith(QStringLiteral("RECORDDELETE&RecordType=A&IPAddress=") +
                                       QLatin1String(kServiceDefaultAddress)));
     EXPECT_EQ(records(), kHostRecord + kLoginAddress);
+    // Stored under the account as soon as published: a crash leaves no older address behind.
+    EXPECT_EQ(userValue(kUser, QStringLiteral("IPAddress")), kLoginAddress);
 
     // Saved boxes come back ticked and send nothing of their own.
     delete main_.data();

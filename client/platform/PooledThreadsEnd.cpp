@@ -1,0 +1,38 @@
+#include "platform/PooledThreadsEnd.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace quillon {
+
+namespace {
+
+int pooledThreads() {
+    int count = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name == kPooledThreadName) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+bool AwaitPooledThreadsEnd(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pooledThreads() > 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+}  // namespace quillon
