@@ -6,6 +6,7 @@
 #include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
 #include "platform/PooledThreadsEnd.h"
+#include "platform/ReturnFreedMemory.h"
 #include "platform/TerminationSignals.h"
 #include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
@@ -57,6 +58,7 @@ int main(int argc, char* argv[]) {
     });
     int code = 0;
     if (window->Form_Load()) {
+        quillon::ReturnFreedMemory();  // what the login and the start needed, before the idle
         code = QApplication::exec();
     }
     delete window.data();

@@ -1,8 +1,9 @@
 #include "account/AccountExpiry.h"
 
-#include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <vector>
 
 namespace quillon {
@@ -59,38 +60,106 @@ struct FoundTime {
     QTime time;  // invalid when the text's time is no time ("25:00", "0:30 PM")
 };
 
-// Finds one time of day in the text ("15:45", "3:45:00 PM", "3:45 p.m.", the locale's own words
-// for the two halves of the day too) and removes it from the text.
-FoundTime takeTime(QString& text, const QLocale& locale) {
-    QString halves = QStringLiteral("a\\.?m\\.?|p\\.?m\\.?");
+bool isDigitAt(const QString& text, qsizetype at) {
+    return at >= 0 && at < text.size() && text[at].isDigit();
+}
+
+bool isDigitOrColonAt(const QString& text, qsizetype at) {
+    return isDigitAt(text, at) || (at >= 0 && at < text.size() && text[at] == QLatin1Char(':'));
+}
+
+bool isLetterAt(const QString& text, qsizetype at) {
+    return at < text.size() && text[at].isLetter();
+}
+
+// Where a word for a half of the day ends when one starts at `at` (-1: none): "am", "a.m.",
+// "a.m", "am." and the same with "p", without case, or the locale's own words; never followed
+// by a letter. The forms with their dots are tried first.
+qsizetype halfOfDayEnd(const QString& text, qsizetype at, const QLocale& locale) {
+    const auto isChar = [&text](qsizetype i, char c) {
+        return i < text.size() && text[i].toLower() == QLatin1Char(c);
+    };
+    if (isChar(at, 'a') || isChar(at, 'p')) {
+        for (const bool firstDot : {true, false}) {
+            qsizetype i = at + 1;
+            if (firstDot && !isChar(i++, '.')) {
+                continue;
+            }
+            if (!isChar(i++, 'm')) {
+                continue;
+            }
+            for (const qsizetype end : {isChar(i, '.') ? i + 1 : qsizetype(-1), i}) {
+                if (end >= 0 && !isLetterAt(text, end)) {
+                    return end;
+                }
+            }
+        }
+    }
     for (const QString& word : {locale.amText(), locale.pmText()}) {
-        if (!word.isEmpty()) {
-            halves += QLatin1Char('|') + QRegularExpression::escape(word);
+        const qsizetype end = at + word.size();
+        if (!word.isEmpty() && end <= text.size() &&
+            QStringView(text).mid(at, word.size()).compare(word, Qt::CaseInsensitive) == 0 &&
+            !isLetterAt(text, end)) {
+            return end;
         }
     }
-    const QRegularExpression timePattern(
-        QStringLiteral("(?<![\\d.:])(\\d{1,2}):(\\d{2})(?::(\\d{2}))?(?![\\d:])"
-                       "(?:\\s*(%1)(?!\\p{L}))?")
-            .arg(halves),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = timePattern.match(text);
-    if (!m.hasMatch()) {
-        return FoundTime{};
-    }
-    int hour = m.captured(1).toInt();
-    const int minute = m.captured(2).toInt();
-    const int second = m.captured(3).isEmpty() ? 0 : m.captured(3).toInt();
-    const QString half = m.captured(4);
-    text.remove(m.capturedStart(), m.capturedLength());
-    if (!half.isEmpty()) {
-        if (hour < 1 || hour > 12) {
-            return FoundTime{true, QTime()};
+    return -1;
+}
+
+// Finds one time of day in the text ("15:45", "3:45:00 PM", "3:45 p.m.", the locale's own words
+// for the two halves of the day too) and removes it from the text. A time starts with one or
+// two digits after no digit, "." or ":"; the minutes and seconds have two digits each, and no
+// digit or ":" follows them.
+FoundTime takeTime(QString& text, const QLocale& locale) {
+    for (qsizetype start = 0; start < text.size(); ++start) {
+        if (!isDigitAt(text, start) || isDigitOrColonAt(text, start - 1) ||
+            (start > 0 && text[start - 1] == QLatin1Char('.'))) {
+            continue;
         }
-        const bool afternoon = half.compare(locale.pmText(), Qt::CaseInsensitive) == 0 ||
-                               half.startsWith(QLatin1Char('p'), Qt::CaseInsensitive);
-        hour = hour % 12 + (afternoon ? 12 : 0);
+        const qsizetype hourDigits = isDigitAt(text, start + 1) ? 2 : 1;
+        const qsizetype colon = start + hourDigits;
+        if (colon >= text.size() || text[colon] != QLatin1Char(':') ||
+            !isDigitAt(text, colon + 1) || !isDigitAt(text, colon + 2)) {
+            continue;
+        }
+        const qsizetype afterMinutes = colon + 3;
+        qsizetype end = -1;
+        bool withSeconds = false;
+        if (afterMinutes < text.size() && text[afterMinutes] == QLatin1Char(':') &&
+            isDigitAt(text, afterMinutes + 1) && isDigitAt(text, afterMinutes + 2) &&
+            !isDigitOrColonAt(text, afterMinutes + 3)) {
+            end = afterMinutes + 3;
+            withSeconds = true;
+        } else if (!isDigitOrColonAt(text, afterMinutes)) {
+            end = afterMinutes;
+        } else {
+            continue;
+        }
+        int hour = QStringView(text).mid(start, hourDigits).toInt();
+        const int minute = QStringView(text).mid(colon + 1, 2).toInt();
+        const int second = withSeconds ? QStringView(text).mid(afterMinutes + 1, 2).toInt() : 0;
+        qsizetype halfStart = end;
+        while (halfStart < text.size() && text[halfStart].isSpace()) {
+            ++halfStart;
+        }
+        const qsizetype halfEnd = halfOfDayEnd(text, halfStart, locale);
+        QString half;
+        if (halfEnd >= 0) {
+            half = text.mid(halfStart, halfEnd - halfStart);
+            end = halfEnd;
+        }
+        text.remove(start, end - start);
+        if (!half.isEmpty()) {
+            if (hour < 1 || hour > 12) {
+                return FoundTime{true, QTime()};
+            }
+            const bool afternoon = half.compare(locale.pmText(), Qt::CaseInsensitive) == 0 ||
+                                   half.startsWith(QLatin1Char('p'), Qt::CaseInsensitive);
+            hour = hour % 12 + (afternoon ? 12 : 0);
+        }
+        return FoundTime{true, QTime(hour, minute, second)};
     }
-    return FoundTime{true, QTime(hour, minute, second)};
+    return FoundTime{};
 }
 
 // ---- The date ------------------------------------------------------------------------------
@@ -191,29 +260,41 @@ QDate dateFrom(const QString& year, int month, const QString& day) {
 // Reads the date part (the time already taken out): numbers, at most one month name, weekday
 // names, and the separators blank, "/", "-", "." and ",".
 QDate readDatePart(const QString& text, const QLocale& locale) {
-    static const QRegularExpression kToken(QStringLiteral("(\\d+)|(\\p{L}+\\.?)|([\\s/.,-]+)"));
     QStringList numbers;
     int month = 0;
+    const auto isSeparator = [](QChar c) {
+        return c.isSpace() || c == QLatin1Char('/') || c == QLatin1Char('.') ||
+               c == QLatin1Char(',') || c == QLatin1Char('-');
+    };
     qsizetype at = 0;
-    for (auto it = kToken.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.capturedStart() != at) {
-            return QDate();  // a character that belongs to no date
-        }
-        at = m.capturedEnd();
-        if (!m.captured(1).isEmpty()) {
-            numbers << m.captured(1);
-        } else if (!m.captured(2).isEmpty()) {
-            const int named = monthByName(m.captured(2), locale);
+    while (at < text.size()) {
+        const qsizetype start = at;
+        if (text[at].isDigit()) {
+            while (at < text.size() && text[at].isDigit()) {
+                ++at;
+            }
+            numbers << text.mid(start, at - start);
+        } else if (text[at].isLetter()) {
+            while (at < text.size() && text[at].isLetter()) {
+                ++at;
+            }
+            if (at < text.size() && text[at] == QLatin1Char('.')) {
+                ++at;
+            }
+            const QString word = text.mid(start, at - start);
+            const int named = monthByName(word, locale);
             if (named != 0 && month == 0) {
                 month = named;
-            } else if (named != 0 || !isWeekdayName(m.captured(2), locale)) {
+            } else if (named != 0 || !isWeekdayName(word, locale)) {
                 return QDate();
             }
+        } else if (isSeparator(text[at])) {
+            while (at < text.size() && isSeparator(text[at])) {
+                ++at;
+            }
+        } else {
+            return QDate();  // a character that belongs to no date
         }
-    }
-    if (at != text.size()) {
-        return QDate();
     }
     if (month != 0) {
         if (numbers.size() != 2) {
@@ -264,8 +345,14 @@ std::optional<QDateTime> ReadExpirationDate(const QString& text, const QLocale& 
         return std::nullopt;
     }
     // ISO 8601 first: its year-first order is unambiguous in every locale.
-    static const QRegularExpression kIso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}([T ].*)?$"));
-    if (kIso.match(t).hasMatch()) {
+    const auto digitsAt = [&t](std::initializer_list<qsizetype> places) {
+        return std::all_of(places.begin(), places.end(),
+                           [&t](qsizetype i) { return i < t.size() && t[i].isDigit(); });
+    };
+    const bool isoForm = digitsAt({0, 1, 2, 3, 5, 6, 8, 9}) && t[4] == QLatin1Char('-') &&
+                         t[7] == QLatin1Char('-') &&
+                         (t.size() == 10 || t[10] == QLatin1Char('T') || t[10] == QLatin1Char(' '));
+    if (isoForm) {
         const QDateTime iso = QDateTime::fromString(t, Qt::ISODateWithMs);
         if (iso.isValid()) {
             return iso.toLocalTime();

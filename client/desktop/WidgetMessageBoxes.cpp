@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QScreen>
 #include <algorithm>
 
@@ -39,7 +38,9 @@ void keepLinesWhole(QMessageBox& box, const QString& text) {
     }
     const QFontMetrics metrics = label->fontMetrics();
     int widest = 0;
-    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")))) {
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    for (const QString& line : lines.split(u'\n')) {
         widest = std::max(widest, metrics.horizontalAdvance(line));
     }
     const QScreen* screen = box.screen();

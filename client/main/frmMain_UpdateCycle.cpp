@@ -19,6 +19,7 @@
 #include "main/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/ReturnFreedMemory.h"
 #include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
@@ -74,6 +75,7 @@ void frmMain::tmrAuto_Timer() {
         // of a Log Off is up).
         if (CheckDueAtTick(TickCount, threshold, !RequestInFlight() && bLoggedIn)) {
             runIPCheck();
+            ReturnFreedMemory();
         }
         CountTick(TickCount);
     } catch (const ClientError& error) {

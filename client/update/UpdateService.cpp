@@ -9,6 +9,7 @@
 #include "cycle/UpdateCycle.h"
 #include "cycle/UpdateDriver.h"
 #include "platform/ClientError.h"
+#include "platform/ReturnFreedMemory.h"
 #include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
@@ -276,6 +277,7 @@ void UpdateService::tick() {
                 break;
         }
         tickCount_ += 1;
+        ReturnFreedMemory();
         if (stopping_) {
             finish(kStopped);
         }
@@ -290,6 +292,7 @@ void UpdateService::tick() {
         }
     }
     tickCount_ += 1;
+    ReturnFreedMemory();
     if (stopping_) {
         finish(kStopped);
     }

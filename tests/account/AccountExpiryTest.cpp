@@ -62,6 +62,14 @@ TEST(AccountExpiry, ReadsTheFormsEveryLocaleShares) {
         {"13/13/2020", std::nullopt},
         {"1/31/2020 25:00", std::nullopt},
         {"1/31", std::nullopt},
+        // The time's edges: dotted halves, a half glued to the time, a word that only starts
+        // like one, more digits than a time has.
+        {"1/31/2020 3:45 p.m.", at(2020, 1, 31, 15, 45)},
+        {"1/31/2020 11:05a.m", at(2020, 1, 31, 11, 5)},
+        {"1/31/2020 3:45 pmx", std::nullopt},
+        {"1/31/2020 123:45", std::nullopt},
+        {"1/31/2020 3:45:1", std::nullopt},
+        {"2020-01-31x", std::nullopt},
     });
 }
 
