@@ -9,7 +9,9 @@
 // address in their settings is a loopback one and the proxy variables are removed from their
 // environment. The memory read is the kernel's: VmRSS and RssAnon from /proc/PID/status, Pss
 // from /proc/PID/smaps_rollup. The peers are measured when they are installed and named as
-// missing otherwise; this program never installs them.
+// missing otherwise; this program never installs them. Beside them runs a yardstick, updater_floor:
+// Qt Core and libcurl making one request to the same service, the least any program on
+// quillon-update's libraries costs.
 //
 // A plain program rather than a Google Benchmark: each sample is a whole process started and
 // ended from outside, and the result is a comparison between programs against goals.
@@ -52,7 +54,7 @@ constexpr auto kReadyLimit = 60s;
 // an update; a name that the hosts file answers keeps that lookup off the DNS resolver.
 const std::string kHostName = "localhost";
 
-const char* const kNames[] = {"quillon-update", "inadyn", "ddclient"};
+const char* const kNames[] = {"quillon-update", "floor", "inadyn", "ddclient"};
 
 struct Options {
     int idleSeconds = 60;
@@ -62,7 +64,7 @@ struct Options {
 
 [[noreturn]] void usage(const char* program) {
     std::fprintf(stderr,
-                 "usage: %s [--idle SECONDS] [--only quillon-update|inadyn|ddclient]\n"
+                 "usage: %s [--idle SECONDS] [--only quillon-update|floor|inadyn|ddclient]\n"
                  "  --idle  time each program idles after its first check before its memory\n"
                  "          is read (60)\n"
                  "  --only  measure one program only\n"
@@ -176,26 +178,32 @@ class Bench {
     explicit Bench(const Options& o) : o_(o), work_("updater-bench", "UPDATER_BENCH_KEEP") {}
 
     Subject quillonUpdate();
+    Subject floor();
     Subject inadyn();
     Subject ddclient();
     Result measure(const Subject& s);
 
   private:
     std::string log(const std::string& name) const { return work_.path(name + ".log"); }
+    Subject builtProgram(const std::string& name, const std::string& file,
+                         const std::string& readyWhat, const std::string& readyText);
     Subject peer(const std::string& name, const std::string& updatePath);
     std::string peerSettings(std::string text) const;
 
     Options o_;
     ScratchFolder work_;
-    // Started on first use: the service only for quillon-update, the server only for the peers.
+    // Started on first use: the service for quillon-update and the floor, the server for the peers.
     std::unique_ptr<DemoService> service_;
     std::unique_ptr<LoopbackServer> server_;
 };
 
-Subject Bench::quillonUpdate() {
+// A program built beside this one (`file`), run against corvane-sim: ready once its log has a line
+// holding `readyText`. `path` stays empty when the program is not built.
+Subject Bench::builtProgram(const std::string& name, const std::string& file,
+                            const std::string& readyWhat, const std::string& readyText) {
     Subject s;
-    s.name = "quillon-update";
-    s.path = o_.binDir + "/quillon-update";
+    s.name = name;
+    s.path = o_.binDir + "/" + file;
     if (access(s.path.c_str(), X_OK) != 0) {
         s.absent = "not built (no " + s.path + ")";
         s.path.clear();
@@ -204,24 +212,41 @@ Subject Bench::quillonUpdate() {
     if (!service_) {
         service_ = std::make_unique<DemoService>(o_.binDir, work_.path());
     }
-    const std::string store = work_.path("quillon-update.db");
-    service_->writeStore(store, true);
-    service_->setting(store, "RefreshRate", "60", "REG_SZ");
     s.env = loopbackEnvironment();
-    s.env["HIVEKIT_STORE"] = store;
-    s.env["XDG_STATE_HOME"] = work_.path();  // an error log, if any, lands in the scratch folder
     const std::string logFile = log(s.name);
-    s.readyWhat = "logged in";
-    s.ready = [logFile] {
+    s.readyWhat = readyWhat;
+    s.ready = [logFile, readyText] {
         std::ifstream in(logFile);
         std::string line;
         while (std::getline(in, line)) {
-            if (line.find(kLoggedInText) != std::string::npos) {
+            if (line.find(readyText) != std::string::npos) {
                 return true;
             }
         }
         return false;
     };
+    return s;
+}
+
+Subject Bench::quillonUpdate() {
+    Subject s = builtProgram("quillon-update", "quillon-update", "logged in", kLoggedInText);
+    if (s.path.empty()) {
+        return s;
+    }
+    const std::string store = work_.path("quillon-update.db");
+    service_->writeStore(store, true);
+    service_->setting(store, "RefreshRate", "60", "REG_SZ");
+    s.env["HIVEKIT_STORE"] = store;
+    s.env["XDG_STATE_HOME"] = work_.path();  // an error log, if any, lands in the scratch folder
+    return s;
+}
+
+// The yardstick (updater_floor): one request to the same service.
+Subject Bench::floor() {
+    Subject s = builtProgram("floor", "updater_floor", "made its request", "HTTP status");
+    if (!s.path.empty()) {
+        s.args = {"http://" + service_->hostPort() + "/dnslogin3.asp"};
+    }
     return s;
 }
 
@@ -392,6 +417,13 @@ void printGoals(const std::vector<Result>& results) {
                 verdict(m.rss >= 0 && m.rss < kRssGoal));
     std::printf("  RssAnon %8s KiB at most %ld KiB (2.5 MiB): %s\n", kib(m.rssAnon).c_str(),
                 kAnonGoal, verdict(m.rssAnon >= 0 && m.rssAnon <= kAnonGoal));
+    // What quillon-update's own work adds to the least its libraries cost.
+    if (const Result* f = find(results, "floor"); f && f->memory.pss >= 0 && m.pss >= 0) {
+        std::printf(
+            "  (the floor, Qt Core and libcurl after one request: Pss %ld KiB; "
+            "quillon-update's own: %ld KiB)\n",
+            f->memory.pss, m.pss - f->memory.pss);
+    }
     if (const Result* d = find(results, "ddclient"); d && d->memory.pss >= 0) {
         std::printf("  Pss     %8s KiB below ddclient's %ld KiB: %s\n", kib(m.pss).c_str(),
                     d->memory.pss, verdict(m.pss >= 0 && m.pss < d->memory.pss));
@@ -406,6 +438,7 @@ int run(const Options& o) {
     std::vector<Result> results;
     const std::vector<std::pair<std::string, Subject (Bench::*)()>> subjects = {
         {"quillon-update", &Bench::quillonUpdate},
+        {"floor", &Bench::floor},
         {"inadyn", &Bench::inadyn},
         {"ddclient", &Bench::ddclient},
     };

@@ -22,6 +22,7 @@
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
+#include "platform/ReturnFreedMemory.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
 #include "resources/PictureButton.h"
@@ -189,6 +190,7 @@ void frmMain::runLogin() {
         login_->cmdLogin_Click();
     }
     if ((!saved || !bLoggedIn) && login_ && !login_->isUnloaded()) {
+        ReturnFreedMemory();  // the start's work is done; the login window may wait long
         login_->exec();
     }
 }
