@@ -129,9 +129,7 @@ class CurlTransfer::Connection {
     QByteArray easyTrustedCA_;  // the extra authority easy_'s connections were made under
 };
 
-CurlTransfer::CurlTransfer() : connection_(std::make_shared<Connection>()) {
-    initCurlOnce();
-}
+CurlTransfer::CurlTransfer() : connection_(std::make_shared<Connection>()) {}
 
 CurlTransfer::~CurlTransfer() = default;
 
@@ -183,6 +181,9 @@ CURL* CurlTransfer::Connection::handleFor(const QByteArray& trustedCA) {
 }
 
 TransferReply CurlTransfer::Connection::perform(const Request& request) {
+    // At the first request, not at the start: setting up the TLS library costs the start-up of
+    // a program whose first window needs no request.
+    initCurlOnce();
     const std::lock_guard lock(mutex_);
     CURL* h = handleFor(request.trustedCA);
     if (h == nullptr) {

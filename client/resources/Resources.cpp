@@ -1,6 +1,7 @@
 #include "resources/Resources.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPixmapCache>
 #include <cmath>
 #include <future>
@@ -101,6 +102,11 @@ void startDrawingArtwork() {
     if (drawing.valid()) {
         return;
     }
+    // The style's first icon file (the menu bar's, built with the main window before the login)
+    // makes Qt load its image-format plugins, a few milliseconds of the start; they load here
+    // meanwhile, on a thread of their own, so that the icon finds them loaded.
+    static std::future<void> formatsLoaded =
+        std::async(std::launch::async, [] { QImageReader::supportedImageFormats(); });
     drawing = std::async(std::launch::async, [] {
         // In the order the first windows ask for them.
         Drawn drawn;
