@@ -52,6 +52,7 @@ QTreeWidget* recordList(const frmMain& window) {
 // A window with the grid's five columns, as the load prepares it; null without its list.
 std::unique_ptr<frmMain> gridWindow() {
     auto window = std::make_unique<frmMain>();
+    window->ensureBuilt();
     QTreeWidget* list = recordList(*window);
     if (list == nullptr) {
         return nullptr;

@@ -39,7 +39,14 @@ frmMain::frmMain(QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     MarkAsForm(this);
     setWindowTitle(QStringLiteral("Corvane Dynamic DNS"));
+    setMainWindowLink(this);
+}
 
+void frmMain::ensureBuilt() {
+    if (built_) {
+        return;
+    }
+    built_ = true;
     buildMenus();
     central_ = new QWidget(this);
     central_->setObjectName(QStringLiteral("central"));
@@ -56,7 +63,7 @@ frmMain::frmMain(QWidget* parent)
     setWindowIcon(programIcon());
     setTwipsGeometry(twipsLeft(), twipsTop(), kDefaultWidthTwips, kDefaultHeightTwips);
 
-    setMainWindowLink(this);
+    prepareSizerAndGrid();
 }
 
 frmMain::~frmMain() {
@@ -104,6 +111,7 @@ QString frmMain::userKey() const {
 // --- the status link ---------------------------------------------------------------------
 
 void frmMain::setStatus(const QString& caption, int colour) {
+    ensureBuilt();
     statusColour_ = colour;
     lblStatus_->setText(caption);
     // The design's colour values are red + 256 * green + 65536 * blue.

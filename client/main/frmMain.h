@@ -63,6 +63,10 @@ class frmMain : public QMainWindow, public MainWindowLink {
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // Builds the window's controls, menus, timers and tray icons, once; the load builds them as
+    // soon as the login window is on the screen, or earlier when the login needs them.
+    void ensureBuilt();
+
     // --- start-up and settings -----------------------------------------------------------
     // Prepares the window, logs in (automatically or through the login window), restores the
     // stored geometry and list layout, and runs init. False when the program is to end (the
@@ -244,6 +248,7 @@ class frmMain : public QMainWindow, public MainWindowLink {
     bool showTrayAfterStart();
     void restoreUserSettings();
     void registerSizerControls();
+    void prepareSizerAndGrid();
 
     // Update-cycle helpers (frmMain_UpdateCycle.cpp).
     void runIPCheck();
@@ -383,6 +388,7 @@ class frmMain : public QMainWindow, public MainWindowLink {
     // --- window-level state --------------------------------------------------------------
     QString sSelectedRecord;
     int statusColour_ = kStatusColourConnected;
+    bool built_ = false;
     bool bExitRequested = false;
     bool bLogOffRequested = false;
     // The system is closing the program: nobody is there to answer its questions.

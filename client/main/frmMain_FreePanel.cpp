@@ -30,6 +30,7 @@ QString checkText(const QCheckBox* box) {
 }  // namespace
 
 void frmMain::LoadFreeUserInfo() {
+    ensureBuilt();
     try {
         const clsUser& user = objUser();
         // The first Update/Add of this login counts as a transaction whatever the AutoIP box says.

@@ -12,6 +12,7 @@
 #include "Version.h"
 #include "account/ProgramFlags.h"
 #include "account/clsUser.h"
+#include "desktop/AfterFirstPaint.h"
 #include "desktop/FillComboFromList.h"
 #include "desktop/Twips.h"
 #include "diagnostics/ErrorReport.h"
@@ -76,6 +77,24 @@ void frmMain::registerSizerControls() {
     }
 }
 
+// The sizer over the built controls and the grid's five columns, as the window opens.
+void frmMain::prepareSizerAndGrid() {
+    m_Sizer = std::make_unique<CSizer>();
+    m_Sizer->Create(this, twipsHeight(), twipsWidth());
+    registerSizerControls();
+
+    lvDomainUser_->clear();
+    lvDomainUser_->setColumnCount(0);
+    QStringList headers;
+    for (const Column& column : kColumns) {
+        headers.append(QLatin1String(column.header));
+    }
+    lvDomainUser_->setHeaderLabels(headers);
+    for (int i = 0; i < lvDomainUser_->columnCount(); ++i) {
+        setColumnTwips(i, kColumns[i].widthTwips);
+    }
+}
+
 void frmMain::setColumnTwips(int column, int twips) {
     if (column < 0 || column >= 5) {
         return;
@@ -113,22 +132,11 @@ bool frmMain::Form_Load() {
         setTwipsGeometry((pixelsToTwips(screen.width()) - width) / 2,
                          (pixelsToTwips(screen.height()) - height) / 2 - 500, width, height);
 
-        m_Sizer = std::make_unique<CSizer>();
-        m_Sizer->Create(this, twipsHeight(), twipsWidth());
-        registerSizerControls();
-
-        lvDomainUser_->clear();
-        lvDomainUser_->setColumnCount(0);
-        QStringList headers;
-        for (const Column& column : kColumns) {
-            headers.append(QLatin1String(column.header));
-        }
-        lvDomainUser_->setHeaderLabels(headers);
-        for (int i = 0; i < lvDomainUser_->columnCount(); ++i) {
-            setColumnTwips(i, kColumns[i].widthTwips);
-        }
-
+        // The main window's controls are built once the login window shows, unless the login
+        // needs them first (a saved login, the status it sets).
+        AfterFirstPaint(login_, this, [this] { ensureBuilt(); });
         runLogin();
+        ensureBuilt();
 
         if (OpenWindows().isEmpty() || !bLoggedIn) {
             return false;

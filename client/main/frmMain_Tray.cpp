@@ -32,6 +32,7 @@ constexpr int kHeldTrayEventMs = 200;
 }  // namespace
 
 void frmMain::SysTrayIcon(bool bON) {
+    ensureBuilt();
     try {
         const bool showedOn = cSysTrayOn_->intray();
         const bool showedOff = cSysTrayOff_->intray();
@@ -269,6 +270,7 @@ void frmMain::closeForShutdown() {
 
 // Every way of closing the main window comes here; the program ends with it.
 void frmMain::closeEvent(QCloseEvent* event) {
+    ensureBuilt();
     if (RequestInFlight()) {
         // A request's wait holds user input but lets the window manager's close through: the
         // close waits for the request, and the sequence it belongs to, to end, rather than

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPixmapCache>
+#include <array>
 #include <cmath>
 #include <future>
 #include <utility>
@@ -25,21 +26,30 @@ QString handKey() {
     return QStringLiteral("quillon/hand/%1").arg(kHandSide);
 }
 
-// Pictures drawn ahead by startDrawingArtwork, with their cache keys.
+// Pictures drawn ahead by startDrawingArtwork, with their cache keys, in two stages: what the
+// first window shows (the hand pointer, the logo), then the window icon's sizes.
 using Drawn = std::vector<std::pair<QString, QImage>>;
-std::future<Drawn>& drawnAhead() {
-    static std::future<Drawn> drawing;
-    return drawing;
+std::array<std::future<Drawn>, 2>& drawnAhead() {
+    static std::array<std::future<Drawn>, 2> stages;
+    return stages;
 }
 
-// Moves what was drawn ahead into the cache, waiting for the drawing if it is not done.
-void takeDrawnAhead() {
-    std::future<Drawn>& drawing = drawnAhead();
-    if (!drawing.valid()) {
-        return;
+// Moves what was drawn ahead into the cache, stage by stage until `key` is among it, waiting for
+// a stage that is not done.
+void takeDrawnAhead(const QString& key) {
+    if (key != handKey() && !key.startsWith(QLatin1String("quillon/logo/"))) {
+        return;  // never drawn ahead: no reason to wait
     }
-    for (const auto& [key, image] : drawing.get()) {
-        QPixmapCache::insert(key, QPixmap::fromImage(image));
+    for (std::future<Drawn>& stage : drawnAhead()) {
+        if (stage.valid()) {
+            for (const auto& [drawnKey, image] : stage.get()) {
+                QPixmapCache::insert(drawnKey, QPixmap::fromImage(image));
+            }
+        }
+        QPixmap found;
+        if (QPixmapCache::find(key, &found)) {
+            return;
+        }
     }
 }
 
@@ -53,7 +63,7 @@ QPixmap cached(const QString& key, Draw draw) {
     if (QPixmapCache::find(key, &pixmap)) {
         return pixmap;
     }
-    takeDrawnAhead();
+    takeDrawnAhead(key);
     if (!QPixmapCache::find(key, &pixmap)) {
         pixmap = draw();
         QPixmapCache::insert(key, pixmap);
@@ -98,24 +108,26 @@ QIcon iconFrom(bool connected) {
 }  // namespace
 
 void startDrawingArtwork() {
-    std::future<Drawn>& drawing = drawnAhead();
-    if (drawing.valid()) {
+    auto& [first, rest] = drawnAhead();
+    if (first.valid()) {
         return;
     }
-    // The style's first icon file (the menu bar's, built with the main window before the login)
-    // makes Qt load its image-format plugins, a few milliseconds of the start; they load here
-    // meanwhile, on a thread of their own, so that the icon finds them loaded.
+    // The style's first icon file (the menu bar's) makes Qt load its image-format plugins, a few
+    // milliseconds; they load here meanwhile, on a thread of their own.
     static std::future<void> formatsLoaded =
         std::async(std::launch::async, [] { QImageReader::supportedImageFormats(); });
-    drawing = std::async(std::launch::async, [] {
-        // In the order the first windows ask for them.
-        Drawn drawn;
-        drawn.emplace_back(handKey(), artwork::paintHand(kHandSide));
-        drawn.emplace_back(logoKey(kLogoSide), artwork::paintLogo(kLogoSide));
+    static std::promise<Drawn> firstDrawn;
+    first = firstDrawn.get_future();
+    rest = std::async(std::launch::async, [] {
+        Drawn shown;
+        shown.emplace_back(handKey(), artwork::paintHand(kHandSide));
+        shown.emplace_back(logoKey(kLogoSide), artwork::paintLogo(kLogoSide));
+        firstDrawn.set_value(std::move(shown));
+        Drawn icons;
         for (int side : kIconSides) {
-            drawn.emplace_back(logoKey(side), artwork::paintLogo(side));
+            icons.emplace_back(logoKey(side), artwork::paintLogo(side));
         }
-        return drawn;
+        return icons;
     });
 }
 
