@@ -5,9 +5,11 @@
 #include "desktop/SingleWindow.h"
 #include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
+#include "platform/MessageBox.h"
 #include "platform/PooledThreadsEnd.h"
 #include "platform/ReturnFreedMemory.h"
 #include "platform/TerminationSignals.h"
+#include "protocol/CurlTransfer.h"
 #include "registry/ComponentLoader.h"
 #include "resources/Resources.h"
 
@@ -25,6 +27,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);
     quillon::UseWidgetMessageBoxes();
+    if (const QString missing = quillon::TransferModuleMissing(); !missing.isEmpty()) {
+        std::fprintf(stderr, "quillon: %s\n", qPrintable(missing));
+        quillon::MsgBox(missing, quillon::MsgButtons::OK, QStringLiteral("Corvane"));
+        return 1;
+    }
 
     // One window per settings store: a start on a store whose window runs brings that window
     // forward and ends with 0, having shown nothing.

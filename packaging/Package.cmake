@@ -35,7 +35,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_QUILLON_DEPENDS "qt6-qpa-plugins")
 set(CPACK_QUILLON_ELF_FILES ${CMAKE_BINARY_DIR}/packaging/ElfFiles.cmake)
 file(GENERATE OUTPUT ${CPACK_QUILLON_ELF_FILES} CONTENT
-     "set(quillon_elf_files \"$<TARGET_FILE:quillon>;$<TARGET_FILE:hivekit-reg>;$<TARGET_FILE:corvane-sim>;$<TARGET_FILE:hivekit>;$<TARGET_FILE:quillon-keyring>\")\n")
+     "set(quillon_elf_files \"$<TARGET_FILE:quillon>;$<TARGET_FILE:hivekit-reg>;$<TARGET_FILE:corvane-sim>;$<TARGET_FILE:hivekit>;$<TARGET_FILE:quillon-keyring>;$<TARGET_FILE:quillon-curl>\")\n")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/ShlibDeps.cmake)
 # Opening the service's web pages goes through the desktop's xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")

@@ -8,6 +8,9 @@
 namespace quillon {
 
 // The real transfer, over libcurl's easy interface: one GET per call, blocking for the caller.
+// libcurl lives in the transfer module (libquillon-curl.so, CurlModule.h), which the first request
+// loads; a program whose first window needs no request starts without it. A module that cannot be
+// loaded makes every request a failed transfer that names it.
 //  - connect time-out 10 s, whole request 30 s (settable, so tests can cut them short);
 //  - certificate and host-name verification always on; Endpoints::trustedCA, when set, names
 //    an extra certificate authority file trusted besides the system's ones;
@@ -24,6 +27,10 @@ namespace quillon {
 // overlap (a timer's request while another waits, see RequestWait.h). The handle is replaced
 // when the extra certificate authority changes, so that no connection verified under one trust
 // setting carries a request made under another.
+// Empty when the transfer module is where the programs look for it; otherwise the line that says
+// so, for a program to tell at its start (a broken installation is no service out of reach).
+QString TransferModuleMissing();
+
 class CurlTransfer : public Transfer {
   public:
     static constexpr long kDefaultConnectTimeoutMs = 10'000;

@@ -3,12 +3,9 @@
 #include <dlfcn.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
-#include "InstallLayout.h"
+#include "platform/ModuleLoader.h"
 #include "settings/KeyringModule.h"
 
 namespace quillon {
@@ -35,29 +32,14 @@ Keyring::Status statusOf(int code) {
 
 // The module, opened once; null when it cannot be loaded.
 void* loadModule() {
-    static void* const module = []() -> void* {
-        for (const QString& path : Keyring::candidatePaths()) {
-            if (!QFileInfo::exists(path)) {
-                continue;
-            }
-            if (void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL)) {
-                return handle;
-            }
-        }
-        return nullptr;
-    }();
+    static void* const module = OpenModule(kModuleFileName);
     return module;
 }
 
 }  // namespace
 
 QStringList Keyring::candidatePaths() {
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString file = QString::fromLatin1(kModuleFileName);
-    return {QDir(dir).filePath(file),
-            QDir::cleanPath(dir + QLatin1Char('/') +
-                            QStringLiteral(QUILLON_INSTALL_COMPONENT_FROM_BIN) + QLatin1Char('/') +
-                            file)};
+    return ModuleCandidatePaths(kModuleFileName);
 }
 
 std::optional<Keyring> Keyring::open() {

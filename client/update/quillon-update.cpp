@@ -10,6 +10,7 @@
 #include "Version.h"
 #include "platform/ClientError.h"
 #include "platform/TerminationSignals.h"
+#include "protocol/CurlTransfer.h"
 #include "registry/AccountLock.h"
 #include "registry/ComponentLoader.h"
 #include "registry/Registry.h"
@@ -169,6 +170,10 @@ int main(int argc, char* argv[]) {
         return saveLogin(QString::fromLocal8Bit(saveLoginUser).trimmed());
     }
 
+    if (const QString missing = quillon::TransferModuleMissing(); !missing.isEmpty()) {
+        say(missing);
+        return quillon::UpdateService::kUserMustMend;
+    }
     quillon::UpdateService service(say);
     const int early = service.prepare();
     if (early >= 0) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# quillon-update, the real program, against corvane-sim: its exit statuses, --once, a service
-# away at the start, a second updater, a window that keeps the account, a free account's host,
-# and (the one wait of a real refresh period) marked records following a new address. The
-# password never shows in its output.
+# quillon-update, the real program, against corvane-sim: its exit statuses (a missing transfer
+# module among them), --once, a service away at the start, a second updater, a window that keeps
+# the account, a free account's host, and (the one wait of a real refresh period) marked records
+# following a new address. The password never shows in its output.
 set -uo pipefail
 bin=$1
 . "$(dirname "$0")/e2e_lib.sh"
@@ -22,6 +22,15 @@ expect_status() {
 lines() { grep -c "$1" "$work/u-run.log"; }
 
 start_sim
+# A copy without the transfer module beside it (nor installed) says so, and does not take the
+# missing module for a service out of reach.
+mkdir "$work/alone" && cp "$bin/quillon-update" "$bin/libhivekit.so" "$work/alone/" ||
+  fail "could not copy quillon-update"
+"$work/alone/quillon-update" --once 2>"$work/u-alone.log"
+[ $? -eq 2 ] || fail "quillon-update without its transfer module did not exit with 2"
+grep -q "transfer module libquillon-curl.so is missing" "$work/u-alone.log" ||
+  fail "no word of the missing transfer module: $(cat "$work/u-alone.log")"
+
 expect_status 2 nologin --once
 grep -q "no saved login" "$work/u-nologin.log" || fail "no word of the missing saved login"
 

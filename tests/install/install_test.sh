@@ -39,7 +39,7 @@ private_programs=(corvane-sim)
 entry=$datadir/applications/quillon.desktop
 metainfo=$datadir/metainfo/$appstream_id.metainfo.xml
 unit=lib/systemd/user/quillon-update.service
-expected=("$libdir/libhivekit.so" "$libdir/libquillon-keyring.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright" "$unit"
+expected=("$libdir/libhivekit.so" "$libdir/libquillon-keyring.so" "$libdir/libquillon-curl.so" "$entry" "$metainfo" "$datadir/doc/quillon/copyright" "$unit"
           "$datadir/doc/quillon/changelog.gz")
 for p in "${programs[@]}"; do expected+=("$bindir/$p"); done
 for p in "${private_programs[@]}"; do expected+=("$libdir/$p"); done

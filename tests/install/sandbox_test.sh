@@ -115,9 +115,10 @@ fi
 [ ! -e /proc/sys ] && [ ! -e /dev/sda ] || { echo "/proc or /dev not restricted"; exit 90; }
 "$sandbox_exec" "$@"
 EOF
-# What runs inside, copied where the sandbox sees it: the program, the component it loads from
-# beside itself, and the helper that restricts the process.
-mkdir "$work/bin" && cp "$bin/quillon-update" "$bin/libhivekit.so" "$sandbox_exec" "$work/bin/" ||
+# What runs inside, copied where the sandbox sees it: the program, the component and the transfer
+# module it loads from beside itself, and the helper that restricts the process.
+mkdir "$work/bin" && cp "$bin/quillon-update" "$bin/libhivekit.so" "$bin/libquillon-curl.so" \
+  "$sandbox_exec" "$work/bin/" ||
   fail "could not copy the programs the sandbox runs"
 sim "/_sim/address?user=demo&ip=198.51.100.7" >/dev/null || fail "could not set the address"
 unshare -m --propagation private bash "$work/inside.sh" "$home" "$work/bin/sandbox_exec" \
