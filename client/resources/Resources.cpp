@@ -1,7 +1,6 @@
 #include "resources/Resources.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QPixmapCache>
 #include <array>
 #include <cmath>
@@ -112,10 +111,6 @@ void startDrawingArtwork() {
     if (first.valid()) {
         return;
     }
-    // The style's first icon file (the menu bar's) makes Qt load its image-format plugins, a few
-    // milliseconds; they load here meanwhile, on a thread of their own.
-    static std::future<void> formatsLoaded =
-        std::async(std::launch::async, [] { QImageReader::supportedImageFormats(); });
     static std::promise<Drawn> firstDrawn;
     first = firstDrawn.get_future();
     rest = std::async(std::launch::async, [] {
