@@ -245,12 +245,28 @@ std::string CRegistry::GetName(std::int16_t iRequest) {
     return valueList_.Item(Var(iRequest))->ItemName;
 }
 
-std::string CRegistry::GetValue(const Var& vRequest) {
-    std::shared_ptr<clsRegKeyData> item;
+namespace {
+
+// The value asked for, or null after a notice of why there is none.
+std::shared_ptr<clsRegKeyData> Lookup(const colRegistry& list, const Var& request) {
     try {
-        item = valueList_.Item(vRequest);
-    } catch (const ComError& e) {
+        colRegistry::Miss miss;
+        auto item = list.Find(request, miss);
+        if (!item) {
+            Notice(miss.source, miss.description);
+        }
+        return item;
+    } catch (const ComError& e) {  // a position that overflows
         Notice(e.Source(), e.Description());
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string CRegistry::GetValue(const Var& vRequest) {
+    const auto item = Lookup(valueList_, vRequest);
+    if (!item) {
         return {};
     }
     switch (item->GetDataType()) {
@@ -398,19 +414,6 @@ std::int16_t CRegistry::Create(const std::string& KeyName, const Var* sKeyName,
     CloseKey();
     return result;
 }
-
-namespace {
-
-std::shared_ptr<clsRegKeyData> Lookup(const colRegistry& list, const Var& request) {
-    try {
-        return list.Item(request);
-    } catch (const ComError& e) {
-        Notice(e.Source(), e.Description());
-        return nullptr;
-    }
-}
-
-}  // namespace
 
 std::vector<std::string> CRegistry::GetStringArray(const Var& request) {
     const auto item = Lookup(valueList_, request);

@@ -64,41 +64,40 @@ std::shared_ptr<clsRegKeyData> colRegistry::Add(const std::string& Key, const st
     return item;
 }
 
-std::size_t colRegistry::PositionOf(const Var& index) const {
+std::shared_ptr<clsRegKeyData> colRegistry::Find(const Var& index, Miss& miss) const {
     if (const auto* s = std::get_if<std::string>(&index)) {
-        auto it = byKey_.find(FoldName(*s));
-        if (it == byKey_.end()) {
-            throw ComError(kCollectionError, kCollectionSource, "Name not Found in Current Key");
+        if (auto it = byKey_.find(FoldName(*s)); it != byKey_.end()) {
+            return it->second;
         }
-        return static_cast<std::size_t>(std::find(items_.begin(), items_.end(), it->second) -
-                                        items_.begin());
+        miss = {kCollectionError, kCollectionSource, "Name not Found in Current Key"};
+        return nullptr;
     }
     if (IsNumber(index) || std::holds_alternative<std::uint8_t>(index) ||
         std::holds_alternative<bool>(index)) {
         const std::int32_t position = VarToLong(index);
-        if (position < 1 || position > Count()) {
-            throw ComError(kCollectionError, kCollectionSource, "Invalid Index");
+        if (position >= 1 && position <= Count()) {
+            return items_[static_cast<std::size_t>(position - 1)];
         }
-        return static_cast<std::size_t>(position - 1);
+        miss = {kCollectionError, kCollectionSource, "Invalid Index"};
+        return nullptr;
     }
-    throw ComError(kErrInvalidCall, kComponentSource, "Invalid procedure call or argument");
+    miss = {kErrInvalidCall, kComponentSource, "Invalid procedure call or argument"};
+    return nullptr;
 }
 
 std::shared_ptr<clsRegKeyData> colRegistry::Item(const Var& index) const {
-    if (const auto* s = std::get_if<std::string>(&index)) {
-        auto it = byKey_.find(FoldName(*s));
-        if (it == byKey_.end()) {
-            throw ComError(kCollectionError, kCollectionSource, "Name not Found in Current Key");
-        }
-        return it->second;
+    Miss miss;
+    auto item = Find(index, miss);
+    if (!item) {
+        throw ComError(miss.number, miss.source, miss.description);
     }
-    return items_[PositionOf(index)];
+    return item;
 }
 
 void colRegistry::Remove(const Var& index) {
-    const std::size_t position = PositionOf(index);
-    byKey_.erase(FoldName(items_[position]->ItemKey));
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(position));
+    const auto item = Item(index);
+    byKey_.erase(FoldName(item->ItemKey));
+    items_.erase(std::find(items_.begin(), items_.end(), item));
 }
 
 void colRegistry::Reserve(std::size_t count) {

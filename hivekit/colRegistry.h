@@ -23,6 +23,15 @@ class colRegistry {
     void Reserve(std::size_t count);
     // Fails with 1200 / "Registry Collection" / "Invalid Index" or "Name not Found in Current Key".
     std::shared_ptr<clsRegKeyData> Item(const Var& index) const;
+    // The error Item fails with where Find finds nothing.
+    struct Miss {
+        std::int32_t number = 0;
+        const char* source = "";
+        const char* description = "";
+    };
+    // Item without raising: null, and `miss` filled, where Item fails. The value reads use it,
+    // where a missing name is ordinary and unwinding an exception costs more than the read.
+    std::shared_ptr<clsRegKeyData> Find(const Var& index, Miss& miss) const;
     std::int32_t Count() const { return static_cast<std::int32_t>(items_.size()); }
     void Remove(const Var& index);
     void Clear();
@@ -33,8 +42,6 @@ class colRegistry {
     static constexpr const char* kCollectionSource = "Registry Collection";
 
   private:
-    std::size_t PositionOf(const Var& index) const;
-
     std::vector<std::shared_ptr<clsRegKeyData>> items_;
     std::unordered_map<std::string, std::shared_ptr<clsRegKeyData>> byKey_;
 };

@@ -8,7 +8,13 @@
 namespace hivekit::test {
 namespace {
 
+// Item fails with the error, and Find, which the value reads use, reports it without raising.
 void ExpectCollectionError(const colRegistry& list, const Var& index, const char* description) {
+    colRegistry::Miss miss;
+    EXPECT_EQ(list.Find(index, miss), nullptr);
+    EXPECT_EQ(miss.number, 1200);
+    EXPECT_STREQ(miss.source, "Registry Collection");
+    EXPECT_STREQ(miss.description, description);
     try {
         list.Item(index);
         ADD_FAILURE() << "lookup succeeded: " << description;
