@@ -1,8 +1,8 @@
 #include "platform/ModuleLoader.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,13 +11,23 @@
 
 namespace quillon {
 
+std::vector<std::string> ModuleCandidateFiles(const char* fileName) {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        return {};
+    }
+    std::string folder(path, static_cast<size_t>(n));
+    folder.erase(folder.rfind('/') + 1);
+    return {folder + fileName, folder + QUILLON_INSTALL_COMPONENT_FROM_BIN + "/" + fileName};
+}
+
 QStringList ModuleCandidatePaths(const char* fileName) {
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString file = QString::fromLatin1(fileName);
-    return {QDir(dir).filePath(file),
-            QDir::cleanPath(dir + QLatin1Char('/') +
-                            QStringLiteral(QUILLON_INSTALL_COMPONENT_FROM_BIN) + QLatin1Char('/') +
-                            file)};
+    QStringList paths;
+    for (const std::string& file : ModuleCandidateFiles(fileName)) {
+        paths << QDir::cleanPath(QFile::decodeName(file.c_str()));
+    }
+    return paths;
 }
 
 void* OpenModule(const char* fileName) {

@@ -4,15 +4,14 @@
 #include <hivekit/Hivekit.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <mutex>
 #include <string>
 #include <thread>
 
-#include "InstallLayout.h"
 #include "platform/ClientError.h"
+#include "platform/ModuleLoader.h"
 
 namespace quillon {
 
@@ -21,18 +20,6 @@ namespace {
 // The number the component system gives when it cannot create an object.
 constexpr long kCannotCreateObject = 429;
 const QString kSource = QStringLiteral("ComponentLoader");
-
-QString programDirectory() {
-    if (QCoreApplication::instance()) {
-        return QCoreApplication::applicationDirPath();
-    }
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) {
-        return {};
-    }
-    return QFileInfo(QString::fromLocal8Bit(path, static_cast<qsizetype>(n))).absolutePath();
-}
 
 int openFlags() {
 #ifdef QUILLON_SANITIZE
@@ -46,16 +33,8 @@ int openFlags() {
 }  // namespace
 
 QStringList ComponentLoader::candidatePaths() {
-    QStringList paths;
-    const QString dir = programDirectory();
-    if (!dir.isEmpty()) {
-        paths << QDir(dir).filePath(QString::fromLatin1(hivekit::kLibraryFileName));
-        paths << QDir::cleanPath(dir + QLatin1Char('/') +
-                                 QStringLiteral(QUILLON_INSTALL_COMPONENT_FROM_BIN) +
-                                 QLatin1Char('/') + QString::fromLatin1(hivekit::kLibraryFileName));
-    }
-    paths << QString::fromLatin1(hivekit::kLibraryFileName);
-    return paths;
+    return ModuleCandidatePaths(hivekit::kLibraryFileName)
+           << QString::fromLatin1(hivekit::kLibraryFileName);
 }
 
 void* ComponentLoader::openLibrary(const QStringList& candidates) {
@@ -90,19 +69,9 @@ void* ComponentLoader::library() {
 
 void ComponentLoader::preload() {
     std::thread([] {
-        char path[4096];
-        const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-        if (n <= 0) {
-            return;
-        }
-        std::string folder(path, static_cast<size_t>(n));
-        folder.erase(folder.rfind('/') + 1);
         // The places candidatePaths() names, in its order. Kept open like library()'s own
         // handle: the same file opened again is the same object.
-        const std::string beside = folder + hivekit::kLibraryFileName;
-        const std::string installed =
-            folder + QUILLON_INSTALL_COMPONENT_FROM_BIN + "/" + hivekit::kLibraryFileName;
-        for (const std::string& file : {beside, installed}) {
+        for (const std::string& file : ModuleCandidateFiles(hivekit::kLibraryFileName)) {
             if (::access(file.c_str(), F_OK) == 0 && dlopen(file.c_str(), openFlags())) {
                 return;
             }
