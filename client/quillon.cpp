@@ -7,10 +7,10 @@
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
 #include "platform/PooledThreadsEnd.h"
-#include "platform/ReturnFreedMemory.h"
 #include "platform/TerminationSignals.h"
 #include "protocol/CurlTransfer.h"
 #include "registry/ComponentLoader.h"
+#include "registry/ReleaseIdleMemory.h"
 #include "resources/Resources.h"
 
 // The program: the main window is the start-up window. Its load runs the login (automatic or
@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
     });
     int code = 0;
     if (window->Form_Load()) {
-        quillon::ReturnFreedMemory();  // what the login and the start needed, before the idle
+        quillon::ReleaseIdleMemory();  // what the login and the start needed, before the idle
         code = QApplication::exec();
     }
     delete window.data();

@@ -23,9 +23,9 @@
 #include "main/cSysTray.h"
 #include "main/frmMain.h"
 #include "platform/Clock.h"
-#include "platform/ReturnFreedMemory.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "registry/ReleaseIdleMemory.h"
 #include "resources/PictureButton.h"
 #include "settings/SavedPassword.h"
 #include "settings/SettingsSchema.h"
@@ -198,7 +198,7 @@ void frmMain::runLogin() {
         login_->cmdLogin_Click();
     }
     if ((!saved || !bLoggedIn) && login_ && !login_->isUnloaded()) {
-        ReturnFreedMemory();  // the start's work is done; the login window may wait long
+        ReleaseIdleMemory();  // the start's work is done; the login window may wait long
         login_->exec();
     }
 }

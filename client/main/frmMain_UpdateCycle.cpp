@@ -19,11 +19,11 @@
 #include "main/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
-#include "platform/ReturnFreedMemory.h"
 #include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "registry/AccountLock.h"
 #include "registry/Registry.h"
+#include "registry/ReleaseIdleMemory.h"
 
 // The update cycle: the two timers, the IP check, the re-point of a free account's host and of
 // an account's marked records, the records waiting to be added back, and the AutoIP list rebuilt
@@ -75,7 +75,7 @@ void frmMain::tmrAuto_Timer() {
         // of a Log Off is up).
         if (CheckDueAtTick(TickCount, threshold, !RequestInFlight() && bLoggedIn)) {
             runIPCheck();
-            ReturnFreedMemory();
+            ReleaseIdleMemory();
         }
         CountTick(TickCount);
     } catch (const ClientError& error) {

@@ -57,27 +57,70 @@ void* ComponentLoader::openLibrary(const QStringList& candidates) {
                           reasons.join(QStringLiteral("; ")) + QStringLiteral(")"));
 }
 
-void* ComponentLoader::library() {
+namespace {
+
+// The library's handle while it is loaded, and the lock that loading, creating an object and
+// unloading take: no object is created from a library that is being unloaded.
+std::mutex& libraryMutex() {
     static std::mutex mutex;
+    return mutex;
+}
+
+void*& loadedLibrary() {
     static void* handle = nullptr;
-    std::lock_guard lock(mutex);
+    return handle;
+}
+
+void* loadLocked() {
+    void*& handle = loadedLibrary();
     if (!handle) {
-        handle = openLibrary(candidatePaths());
+        handle = ComponentLoader::openLibrary(ComponentLoader::candidatePaths());
     }
     return handle;
 }
 
+}  // namespace
+
+void* ComponentLoader::library() {
+    std::lock_guard lock(libraryMutex());
+    return loadLocked();
+}
+
 void ComponentLoader::preload() {
     std::thread([] {
-        // The places candidatePaths() names, in its order. Kept open like library()'s own
-        // handle: the same file opened again is the same object.
+        // The places candidatePaths() names, in its order.
+        void* opened = nullptr;
         for (const std::string& file : ModuleCandidateFiles(hivekit::kLibraryFileName)) {
-            if (::access(file.c_str(), F_OK) == 0 && dlopen(file.c_str(), openFlags())) {
-                return;
+            if (::access(file.c_str(), F_OK) == 0 && (opened = dlopen(file.c_str(), openFlags()))) {
+                break;
             }
         }
-        dlopen(hivekit::kLibraryFileName, openFlags());
+        if (!opened && !(opened = dlopen(hivekit::kLibraryFileName, openFlags()))) {
+            return;
+        }
+        std::lock_guard lock(libraryMutex());
+        if (loadedLibrary()) {
+            dlclose(opened);  // library() was quicker: the same object, to be counted once
+        } else {
+            loadedLibrary() = opened;
+        }
     }).detach();
+}
+
+bool ComponentLoader::freeUnused() {
+    std::lock_guard lock(libraryMutex());
+    void*& handle = loadedLibrary();
+    if (!handle) {
+        return false;
+    }
+    const auto canUnloadNow =
+        reinterpret_cast<hivekit::DllCanUnloadNowFn>(dlsym(handle, "DllCanUnloadNow"));
+    if (!canUnloadNow || canUnloadNow() != hivekit::S_OK) {
+        return false;
+    }
+    dlclose(handle);
+    handle = nullptr;
+    return true;
 }
 
 void* ComponentLoader::createObjectFrom(void* library, const hivekit::GUID& clsid,
@@ -113,7 +156,8 @@ void* ComponentLoader::createObjectFrom(void* library, const hivekit::GUID& clsi
 }
 
 void* ComponentLoader::createObject(const hivekit::GUID& clsid, const hivekit::GUID& iid) {
-    return createObjectFrom(library(), clsid, iid);
+    std::lock_guard lock(libraryMutex());
+    return createObjectFrom(loadLocked(), clsid, iid);
 }
 
 }  // namespace quillon

@@ -19,8 +19,14 @@ class ComponentLoader {
     // the install lays it out), then the bare file name (the system's library path).
     static QStringList candidatePaths();
 
-    // Opens the first candidate that loads; the handle is kept for the life of the process.
+    // Opens the first candidate that loads; the handle is kept until freeUnused() unloads it.
     static void* library();
+
+    // Unloads the library when none of its objects is alive (DllCanUnloadNow says so), as the
+    // component system frees unused libraries: a program waiting between checks then keeps
+    // neither the component nor SQLite mapped. The next object loads it again. True when
+    // unloaded.
+    static bool freeUnused();
 
     // Starts loading the library, from the same places, on a thread of its own, so that the
     // loading (SQLite with it) overlaps the program's start; library() then finds it loaded.

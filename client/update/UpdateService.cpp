@@ -9,10 +9,10 @@
 #include "cycle/UpdateCycle.h"
 #include "cycle/UpdateDriver.h"
 #include "platform/ClientError.h"
-#include "platform/ReturnFreedMemory.h"
 #include "protocol/RequestWait.h"
 #include "protocol/basDNS.h"
 #include "registry/Registry.h"
+#include "registry/ReleaseIdleMemory.h"
 #include "settings/EndpointOverrides.h"
 #include "settings/SavedPassword.h"
 #include "settings/SettingsSchema.h"
@@ -277,7 +277,7 @@ void UpdateService::tick() {
                 break;
         }
         tickCount_ += 1;
-        ReturnFreedMemory();
+        ReleaseIdleMemory();
         if (stopping_) {
             finish(kStopped);
         }
@@ -292,7 +292,7 @@ void UpdateService::tick() {
         }
     }
     tickCount_ += 1;
-    ReturnFreedMemory();
+    ReleaseIdleMemory();
     if (stopping_) {
         finish(kStopped);
     }

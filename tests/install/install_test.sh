@@ -168,25 +168,26 @@ kill "$sim_pid" && wait "$sim_pid" 2>/dev/null
 sim_pid=""
 
 # The staged client loads the staged component (it reads its settings before the first
-# window) and stays up at its login window.
+# window) and stays up at its login window. It unloads the component again before it waits, so
+# the loader's own record of what it opened (LD_DEBUG=files) tells which copy that was.
 component=$(realpath "$prefix/$libdir/libhivekit.so")
-QT_QPA_PLATFORM=offscreen "$prefix/$bindir/quillon" >"$work/quillon.log" 2>&1 &
+LD_DEBUG=files LD_DEBUG_OUTPUT="$work/ld" QT_QPA_PLATFORM=offscreen "$prefix/$bindir/quillon" \
+  >"$work/quillon.log" 2>&1 &
 quillon_pid=$!
-loaded=""
+components_opened() {
+  sed -n 's/.*file=\([^ ]*libhivekit\.so\) .*dynamically loaded.*/\1/p' "$work"/ld.* 2>/dev/null |
+    xargs -r realpath | sort -u
+}
 for _ in $(seq 1 300); do
   kill -0 "$quillon_pid" 2>/dev/null || fail "the staged quillon ended early"
-  if grep -qF "$component" "/proc/$quillon_pid/maps" 2>/dev/null; then
-    loaded=yes
-    break
-  fi
+  [ -n "$(components_opened)" ] && break
   sleep 0.1
 done
-[ -n "$loaded" ] || fail "the staged quillon did not load $component"
+[ -n "$(components_opened)" ] || fail "the staged quillon did not load $component"
 sleep 1
 kill -0 "$quillon_pid" 2>/dev/null || fail "the staged quillon ended after loading its component"
-grep -q 'libhivekit.so' "/proc/$quillon_pid/maps" &&
-  [ "$(grep 'libhivekit.so' "/proc/$quillon_pid/maps" | awk '{print $6}' | sort -u)" = "$component" ] ||
-  fail "the staged quillon loaded another copy of the component"
+[ "$(components_opened)" = "$component" ] ||
+  fail "the staged quillon loaded another copy of the component: $(components_opened)"
 kill "$quillon_pid" && wait "$quillon_pid" 2>/dev/null
 quillon_pid=""
 

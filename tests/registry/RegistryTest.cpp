@@ -1,5 +1,6 @@
 // The client's side: the loader finds libhivekit.so beside the program and creates objects
 // through its class factory; the wrapper reads, writes and turns errors into ClientError.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -37,6 +38,28 @@ TEST_F(RegistryTest, LoaderLooksBesideTheProgramFirst) {
     EXPECT_EQ(paths[1],
               QDir::cleanPath(bin.filePath(QUILLON_INSTALL_COMPONENT_FROM_BIN "/libhivekit.so")));
     EXPECT_EQ(paths[2], "libhivekit.so");
+}
+
+// An idle program unloads the component (and SQLite with it) only while none of its objects is
+// alive, and the next object loads it again with the settings where they were.
+TEST_F(RegistryTest, TheComponentIsUnloadedOnlyWhenNoObjectIsAliveAndLoadsAgain) {
+    {
+        Registry reg;
+        reg.setKey("SOFTWARE\\Corvane\\Init");
+        EXPECT_TRUE(reg.setValue("Username", QStringLiteral("demo")));
+        EXPECT_FALSE(ComponentLoader::freeUnused());
+        EXPECT_EQ(reg.getValue(QStringLiteral("Username")), "demo");  // still callable
+    }
+    EXPECT_TRUE(ComponentLoader::freeUnused());
+#ifndef QUILLON_SANITIZE  // there the library stays mapped, for the leak reports' frames
+    const QByteArray path =
+        QFile::encodeName(QDir(qEnvironmentVariable("QUILLON_BIN_DIR")).filePath("libhivekit.so"));
+    EXPECT_EQ(dlopen(path.constData(), RTLD_NOW | RTLD_NOLOAD), nullptr);
+#endif
+    EXPECT_FALSE(ComponentLoader::freeUnused());  // nothing loaded
+    Registry reg;
+    reg.setKey("SOFTWARE\\Corvane\\Init");
+    EXPECT_EQ(reg.getValue(QStringLiteral("Username")), "demo");
 }
 
 TEST_F(RegistryTest, SettingsRoundTripThroughTheComponent) {
