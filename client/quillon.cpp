@@ -6,7 +6,7 @@
 #include "desktop/WidgetMessageBoxes.h"
 #include "main/frmMain.h"
 #include "platform/MessageBox.h"
-#include "platform/PooledThreadsEnd.h"
+#include "platform/QtThreadsEnd.h"
 #include "platform/TerminationSignals.h"
 #include "protocol/CurlTransfer.h"
 #include "registry/ComponentLoader.h"
@@ -22,7 +22,7 @@
 int main(int argc, char* argv[]) {
     // The settings store is read before the first window; its library loads meanwhile.
     quillon::ComponentLoader::preload();
-    const quillon::PooledThreadsEndBeforeExit poolEnds;
+    const quillon::QtThreadsEndBeforeExit qtThreadsEnd;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -9,6 +9,7 @@
 
 #include "Version.h"
 #include "platform/ClientError.h"
+#include "platform/QtThreadsEnd.h"
 #include "platform/TerminationSignals.h"
 #include "protocol/CurlTransfer.h"
 #include "registry/AccountLock.h"
@@ -164,6 +165,7 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) {
         qputenv("QT_NO_GLIB", "1");
     }
+    const quillon::QtThreadsEndBeforeExit qtThreadsEnd;  // the keyring's D-Bus connection
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-update"));
     if (saveLoginUser != nullptr) {

@@ -2,10 +2,10 @@
 #include <QApplication>
 
 #include "diagnostics/frmAbout.h"
-#include "platform/PooledThreadsEnd.h"
+#include "platform/QtThreadsEnd.h"
 
 int main(int argc, char** argv) {
-    const quillon::PooledThreadsEndBeforeExit poolEnds;
+    const quillon::QtThreadsEndBeforeExit qtThreadsEnd;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     quillon::frmAbout::ShowAbout(nullptr, true);

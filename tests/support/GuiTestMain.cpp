@@ -2,14 +2,14 @@
 
 #include <QApplication>
 
-#include "platform/PooledThreadsEnd.h"
+#include "platform/QtThreadsEnd.h"
 
 // Test programs that drive windows run with a real QApplication on the offscreen platform.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    const quillon::PooledThreadsEndBeforeExit poolEnds;
+    const quillon::QtThreadsEndBeforeExit qtThreadsEnd;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     ::testing::InitGoogleTest(&argc, argv);

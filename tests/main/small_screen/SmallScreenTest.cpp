@@ -7,7 +7,7 @@
 #include <QTemporaryFile>
 
 #include "MainFixture.h"
-#include "platform/PooledThreadsEnd.h"
+#include "platform/QtThreadsEnd.h"
 #include "resources/PictureButton.h"
 
 // The main window on a small laptop at twice the scale: a screen of 1280 x 800 pixels, so
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     config.flush();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
     qputenv("QT_SCALE_FACTOR", "2");
-    const quillon::PooledThreadsEndBeforeExit poolEnds;
+    const quillon::QtThreadsEndBeforeExit qtThreadsEnd;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     ::testing::InitGoogleTest(&argc, argv);
