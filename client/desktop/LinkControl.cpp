@@ -2,11 +2,14 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QColor>
 #include <QEvent>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 
 namespace quillon {
 
@@ -145,6 +148,15 @@ void MakeLink(QLabel* label, std::function<void()> action) {
         QAccessible::uniqueId(QAccessible::queryAccessibleInterface(label)));
     label->setFocusPolicy(Qt::TabFocus);
     new LinkBehaviour(label, std::move(action));
+}
+
+void ShowAsLink(QLabel* label, const QColor& color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);  // in every state, as a style sheet's would
+    label->setPalette(palette);
+    QFont underlined;  // only the underline is set: the rest still follows the window's font
+    underlined.setUnderline(true);
+    label->setFont(underlined);
 }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QColor;
 class QLabel;
 
 namespace quillon {
@@ -12,5 +13,10 @@ namespace quillon {
 // label's accessible name (or else its text) whose press action runs it. The behaviour lives as
 // long as the label.
 void MakeLink(QLabel* label, std::function<void()> action);
+
+// Gives a link's text its look: `color`, underlined. Through the palette and the font rather
+// than a style sheet, which would bring Qt's style-sheet machinery into every window that shows
+// a link, its code and its caches, for two properties.
+void ShowAsLink(QLabel* label, const QColor& color);
 
 }  // namespace quillon

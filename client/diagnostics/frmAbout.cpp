@@ -1,5 +1,6 @@
 #include "diagnostics/frmAbout.h"
 
+#include <QColor>
 #include <QLabel>
 #include <algorithm>
 
@@ -51,8 +52,7 @@ frmAbout::frmAbout(QWidget* parent)
     Label1_->setGeometry(twipsRect(300, 2040, 6000, 300));
     Label1_->setAlignment(Qt::AlignCenter);
     Label1_->setText(QStringLiteral("Click here to view the Corvane Terms of Service"));
-    Label1_->setStyleSheet(
-        QStringLiteral("QLabel { color: #0645ad; text-decoration: underline; }"));
+    ShowAsLink(Label1_, QColor(0x06, 0x45, 0xad));
     Label1_->setCursor(handCursor());
     MakeLink(Label1_, [this] { Label1_Click(); });
 

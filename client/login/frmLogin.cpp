@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -165,8 +166,7 @@ void frmLogin::buildLoginPanel() {
         label(frmLogin_, "llblRegister",
               QStringLiteral("First Time Here? Please Register With Us. "), 120, 2280, 4215, 300);
     llblRegister_->setAlignment(Qt::AlignCenter);
-    llblRegister_->setStyleSheet(
-        QStringLiteral("QLabel { color: #0000c0; text-decoration: underline; }"));
+    ShowAsLink(llblRegister_, QColor(0x00, 0x00, 0xc0));
     llblRegister_->setCursor(handCursor());
 
     // Assistive technology names each box by its caption.

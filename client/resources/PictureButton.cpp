@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 
 #include "desktop/Twips.h"
 #include "resources/Resources.h"
@@ -125,7 +126,10 @@ PictureButton::PictureButton(QWidget* parent, const QString& pictureName, const 
     label_->setObjectName(labelName);
     label_->setAlignment(Qt::AlignCenter);
     label_->setAttribute(Qt::WA_TranslucentBackground);
-    label_->setStyleSheet(QStringLiteral("QLabel { background: transparent; color: #102a4a; }"));
+    // The caption on the picture: no background of its own, dark text in every state.
+    QPalette palette = label_->palette();
+    palette.setColor(QPalette::WindowText, QColor(0x10, 0x2a, 0x4a));
+    label_->setPalette(palette);
     picture_->setCursor(handCursor());
     label_->setCursor(handCursor());
     picture_->installEventFilter(this);
